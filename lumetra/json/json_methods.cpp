@@ -1,0 +1,253 @@
+#include "lumetra/json/json_methods.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "lumetra/automation/errors.h"
+#include "lumetra/automation/variant_convert.h"
+#include "lumetra/json/key_path.h"
+#include "lumetra/json/reader.h"
+#include "lumetra/json/store.h"
+#include "lumetra/json/writer.h"
+
+namespace lumetra::json {
+namespace {
+
+// Result kinds: a handle is always a 64-bit integer, a failed call's 0 and
+// counts always 32-bit integers.
+Variant HandleResult(TJSONAncestor& item) { return Variant::I8(GlobalStore().HandleOf(item)); }
+const Variant kNoHandle = Variant::I8(0);
+const Variant kFailed = Variant::I4(0);
+
+[[noreturn]] void Fail(const std::string& message) { throw Error(message); }
+
+// The live item a handle names; a failure for 0 and for dead or never-issued handles.
+TJSONAncestor& ItemOf(int64_t handle) {
+  TJSONAncestor* item = GlobalStore().Resolve(handle);
+  if (item == nullptr) Fail("Invalid JSON handle: " + std::to_string(handle));
+  return *item;
+}
+
+// The item of a handle argument, which must be a T (a member is not a value).
+template <class T>
+T& ItemAs(int64_t handle) {
+  T* item = As<T>(&ItemOf(handle));
+  if (item == nullptr) Fail("JSON item of the wrong kind for this operation: " + std::to_string(handle));
+  return *item;
+}
+
+template <class T>
+T& ItemAs(const Variant& handle) {
+  return ItemAs<T>(VariantToInt64(handle));
+}
+
+// A number's text converts to a double with "." unless it lies beyond the double range.
+bool NumberTextConverts(const WideString& text) {
+  const std::string narrow = ToUtf8(text);
+  char* end = nullptr;
+  const double value = std::strtod(narrow.c_str(), &end);
+  return end == narrow.c_str() + narrow.size() && !narrow.empty() && std::isfinite(value);
+}
+
+// Runs a method body; any failure delivers `failure` instead.
+template <typename Body>
+void Catching(Variant& out, const Variant& failure, Body&& body) {
+  try {
+    body();
+  } catch (...) {
+    out = failure;
+  }
+}
+
+template <typename Body>
+void Silently(Body&& body) {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void JSONCreate(const WideString& text, Variant& out) {
+  Catching(out, kFailed, [&] {
+    std::unique_ptr<TJSONValue> root = ParseJSON(text);
+    out = root ? Variant::I8(GlobalStore().AdoptRoot(std::move(root))) : kNoHandle;
+  });
+}
+
+void JSONFormat(const Variant& handle, WideString& out) {
+  try {
+    out = FormatJSON(ItemOf(VariantToInt64(handle)));
+  } catch (const std::bad_alloc&) {
+    out = u"Exception: (Out of memory)";
+  } catch (const std::exception& e) {
+    const WideString message = FromUtf8(e.what());
+    out = message.empty() ? u"Error desconocido" : u"Exception: (" + message + u")";
+  } catch (...) {
+    out = u"Error desconocido";
+  }
+}
+
+void JSONGetElement(const Variant& handle, const WideString& key, Variant& out) {
+  Catching(out, kFailed, [&] {
+    TJSONValue* found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
+    if (found == nullptr) Fail("JSON path not found");
+    out = HandleResult(*found);
+  });
+}
+
+void JSONGetNodeValue(const Variant& handle, const WideString& key, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const TJSONValue* found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
+    if (found == nullptr) Fail("JSON path not found");
+    if (const auto* number = As<TJSONNumber>(found)) {
+      if (!NumberTextConverts(number->Text())) Fail("JSON number out of range");
+      out = Variant::String(number->Text());
+    } else if (const auto* text = As<TJSONString>(found)) {
+      out = Variant::String(text->Text());
+    } else if (const auto* boolean = As<TJSONBool>(found)) {
+      out = Variant::Bool(boolean->Value());
+    } else if (found->IsNull()) {
+      out = Variant::Null();
+    }  // objects and arrays: nothing
+  });
+}
+
+void JSONGetArrayElement(const Variant& handle, int32_t index, Variant& out) {
+  Catching(out, kFailed, [&] {
+    TJSONArray& array = ItemAs<TJSONArray>(handle);
+    out = index >= 0 && static_cast<size_t>(index) < array.Count() ? HandleResult(array.Element(index)) : kNoHandle;
+  });
+}
+
+void JSONArrayCount(const Variant& handle, int32_t& count) {
+  try {
+    const int64_t h = VariantToInt64(handle);
+    const TJSONArray* array = h == 0 ? nullptr : As<TJSONArray>(&ItemOf(h));
+    count = array ? static_cast<int32_t>(array->Count()) : -1;
+  } catch (...) {
+    count = -2;
+  }
+}
+
+void JSONCount(const Variant& handle, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    const TJSONAncestor* item = h == 0 ? nullptr : &ItemOf(h);
+    int32_t count = -1;
+    if (const auto* array = As<TJSONArray>(item)) count = static_cast<int32_t>(array->Count());
+    if (const auto* object = As<TJSONObject>(item)) count = static_cast<int32_t>(object->Count());
+    out = Variant::I4(count);
+  });
+}
+
+void JSONIsObject(const Variant& handle, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    out = Variant::Bool(h != 0 && ItemOf(h).IsObject());
+  });
+}
+
+void JSONIsArray(const Variant& handle, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    out = Variant::Bool(h != 0 && ItemOf(h).IsArray());
+  });
+}
+
+void JSONGetPair(const Variant& handle, int32_t index, Variant& out) {
+  Catching(out, kFailed, [&] {
+    TJSONObject& object = ItemAs<TJSONObject>(handle);
+    out = index >= 0 && static_cast<size_t>(index) < object.Count() ? HandleResult(object.Member(index)) : kNoHandle;
+  });
+}
+
+// These two convert the handle before they catch failures, so a handle that
+// does not convert is an automation error.
+void JSONGetPairKey(const Variant& handle, Variant& out) {
+  const int64_t h = VariantToInt64(handle);
+  Catching(out, Variant::String(u""), [&] { out = Variant::String(ItemAs<TJSONPair>(h).Key()); });
+}
+
+void JSONGetPairValue(const Variant& handle, Variant& out) {
+  const int64_t h = VariantToInt64(handle);
+  Catching(out, Variant::String(u""), [&] { out = HandleResult(ItemAs<TJSONPair>(h).Value()); });
+}
+
+void JSONAddElement(const Variant& handle, const WideString& key, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    if (h == 0) {
+      out = Variant::I8(GlobalStore().AdoptRoot(std::make_unique<TJSONObject>()));
+      return;
+    }
+    TJSONObject& owner = ItemAs<TJSONObject>(h);
+    out = HandleResult(owner.Add(key, std::make_unique<TJSONObject>()).Value());
+  });
+}
+
+void JSONAddArray(const Variant& handle, const WideString& key, Variant& out) {
+  Catching(out, kFailed, [&] {
+    TJSONObject& owner = ItemAs<TJSONObject>(handle);
+    out = HandleResult(owner.Add(key, std::make_unique<TJSONArray>()).Value());
+  });
+}
+
+void JSONAddArrayElement(const Variant& handle, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    if (h == 0) {
+      out = Variant::I8(GlobalStore().AdoptRoot(std::make_unique<TJSONObject>()));
+      return;
+    }
+    TJSONArray& owner = ItemAs<TJSONArray>(h);
+    out = HandleResult(owner.Add(std::make_unique<TJSONObject>()));
+  });
+}
+
+void JSONAddArrayElementNested(const Variant& handle, const WideString& value, Variant& out) {
+  Catching(out, kFailed, [&] {
+    const int64_t h = VariantToInt64(handle);
+    if (h == 0) return;
+    ItemAs<TJSONArray>(h).Add(std::make_unique<TJSONString>(value));
+  });
+}
+
+void JSONAddNode(const Variant& handle, const WideString& key, const Variant& value) {
+  Silently([&] {
+    const int64_t h = VariantToInt64(handle);
+    auto text = std::make_unique<TJSONString>(VariantToText(value));
+    ItemAs<TJSONObject>(h).Add(key, std::move(text));
+  });
+}
+
+void JSONAddNodeAsNumber(const Variant& handle, const Variant& key, const Variant& value) {
+  Silently([&] {
+    std::unique_ptr<TJSONValue> number = TJSONNumber::FromDouble(VariantToDouble(value));
+    WideString name = VariantToText(key);
+    if (name.empty()) return;
+    ItemAs<TJSONObject>(handle).Add(std::move(name), std::move(number));
+  });
+}
+
+void JSONAddNodeAsBool(const Variant& handle, const Variant& key, const Variant& value) {
+  Silently([&] {
+    auto boolean = std::make_unique<TJSONBool>(VariantToBool(value));
+    WideString name = VariantToText(key);
+    if (name.empty()) return;
+    ItemAs<TJSONObject>(handle).Add(std::move(name), std::move(boolean));
+  });
+}
+
+void JSONFree(const Variant& handle) {
+  Silently([&] {
+    const int64_t h = VariantToInt64(handle);
+    if (h == 0) return;
+    if (TJSONAncestor* item = GlobalStore().Resolve(h)) GlobalStore().Free(*item);
+  });
+}
+
+}  // namespace lumetra::json

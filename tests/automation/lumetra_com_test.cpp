@@ -285,7 +285,7 @@ TEST_F(LumetraComTest, FreeOfAnOwnedItemDetachesIt) {
 }
 
 TEST_F(LumetraComTest, CreateAndFormatEdges) {
-  for (const WideString& bad : {u"", u"{\"a\":1,}", u"[1 2]", u"01", u"True", u"{} x"}) EXPECT_EQ(Create(bad), kNoHandle);
+  for (const char16_t* bad : {u"", u"{\"a\":1,}", u"[1 2]", u"01", u"True", u"{} x"}) EXPECT_EQ(Create(bad), kNoHandle);
   EXPECT_EQ(Create(WideString(1000000, u'[')), kNoHandle);  // too deep: refused, never a crash
 
   Variant s = Create(u"\"a/b\\\"c\\\\\u00e9\t\u007f\u0080\u001f\"");

@@ -32,7 +32,9 @@ TEST(MethodTable, OrderAndDispatchIdentifiers) {
 TEST(MethodTable, ResultIsAlwaysTheLastParameter) {
   for (const MethodInfo& m : MethodTable()) {
     for (size_t i = 0; i < m.params.size(); ++i) {
-      if (m.params[i].direction == ParamDirection::OutRetval) EXPECT_EQ(i, m.params.size() - 1) << m.name;
+      if (m.params[i].direction == ParamDirection::OutRetval) {
+        EXPECT_EQ(i, m.params.size() - 1) << m.name;
+      }
     }
   }
   const MethodInfo* send = FindMethod("SendMail");

@@ -1,0 +1,17 @@
+// Any item as compact JSON text (no white space), plain ASCII: "/" and every
+// code unit above U+007F are escaped, other controls as \uXXXX (upper-case
+// hex) unless they have a short escape. Numbers are written as stored; a
+// member is written as "key":value. Iterative, so any depth is fine.
+#pragma once
+
+#include "lumetra/automation/wide_string.h"
+#include "lumetra/json/items.h"
+
+namespace lumetra::json {
+
+WideString FormatJSON(const TJSONAncestor& item);
+
+// Appends the text of `item` to `out`.
+void AppendJSON(const TJSONAncestor& item, WideString& out);
+
+}  // namespace lumetra::json

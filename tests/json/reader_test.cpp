@@ -1,0 +1,139 @@
+#include "lumetra/json/reader.h"
+
+#include <gtest/gtest.h>
+
+#include "lumetra/json/writer.h"
+
+namespace lumetra::json {
+namespace {
+
+// Reads `text` and writes it back; "<not JSON>" when it does not read.
+std::string RoundTrip(WideStringView text) {
+  auto value = ParseJSON(text);
+  return value ? ToUtf8(FormatJSON(*value)) : "<not JSON>";
+}
+
+TEST(JsonReader, AcceptsAndNormalises) {
+  const struct {
+    const char16_t* text;
+    const char* written;
+  } cases[] = {
+      {u"{}", "{}"},
+      {u"[]", "[]"},
+      {u"{\"a\":1,\"a\":2}", "{\"a\":1,\"a\":2}"},
+      {u" \t\r\n{ \t\r\n\"a\" \t\r\n: \t\r\n[ 1 , 2 ] \t\r\n, \"b\" : { } } \t\r\n",
+       "{\"a\":[1,2],\"b\":{}}"},
+      {u" 12 ", "12"},
+      {u"\n\"s\"\t", "\"s\""},
+      {u" true", "true"},
+      {u"false ", "false"},
+      {u"null", "null"},
+      {u"[true,false,null]", "[true,false,null]"},
+      {u"{\"\":\"\"}", "{\"\":\"\"}"},
+      {u"[[[]],[{}]]", "[[[]],[{}]]"},
+      // Numbers keep their text exactly.
+      {u"1.50", "1.50"},
+      {u"-0", "-0"},
+      {u"1E+2", "1E+2"},
+      {u"[0,-0.0e-0,1e5,2.5E-3,123456789012345678901234567890]",
+       "[0,-0.0e-0,1e5,2.5E-3,123456789012345678901234567890]"},
+      {u"1e99999", "1e99999"},
+      // Escapes, and raw control characters inside strings.
+      {u"\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\""},
+      {u"\"\\u0041\\u00e9\\u00E9\"", "\"A\\u00E9\\u00E9\""},
+      {u"\"a\tb\nc\"", "\"a\\tb\\nc\""},
+      {u"\"\u0001\u001F\"", "\"\\u0001\\u001F\""},
+      {u"\"\\uD83D\\uDE00\"", "\"\\uD83D\\uDE00\""},
+      {u"\"\U0001F600\"", "\"\\uD83D\\uDE00\""},
+      {u"\"\\uDE00\"", "\"\\uDE00\""},
+      {u"\"\xD800\"", "\"\\uD800\""},
+      // A leading byte order mark is skipped when anything follows it.
+      {u"\uFEFF{}", "{}"},
+      {u"\uFEFF 1", "1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RoundTrip(c.text), c.written) << ToUtf8(c.text);
+}
+
+TEST(JsonReader, EmbeddedZeroCodeUnitsAreText) {
+  const WideString text(u"[\"a\0b\"]", 7);
+  EXPECT_EQ(RoundTrip(text), "[\"a\\u0000b\"]");
+  EXPECT_EQ(RoundTrip(WideString(u"[1]\0", 4)), "<not JSON>");
+}
+
+TEST(JsonReader, RejectsWhatIsNotJson) {
+  const char16_t* cases[] = {
+      u"", u" ", u" \t\r\n", u"\uFEFF", u"\uFEFF ",
+      // Structure.
+      u"{\"a\":1,}", u"[1,]", u"[,1]", u"{,\"a\":1}", u"[1 2]", u"{\"a\":1 \"b\":2}", u"{} x", u"{}{}",
+      u"[1]]",
+      u"[", u"]", u"{", u"}", u"[1", u"{\"a\":1", u"{\"a\"}", u"{\"a\" 1}", u"{\"a\":}", u"{a:1}", u"{1:1}",
+      u"{'a':1}", u"[1,,2]", u"{\"a\"::1}", u"{\"a\":1,,\"b\":2}", u"[}", u"{]",
+      // White space beyond space, tab, line feed and carriage return.
+      u"\v1", u"\f1", u"1\u00A0", u"[\u00851]", u"\u30001",
+      // Numbers.
+      u"01", u"-", u"-.5", u"1.", u".5", u"+1", u"1e", u"1e+", u"1E-", u"1.e5", u"-01", u"0x10", u"1.5.5",
+      u"- 1", u"Infinity", u"NaN", u"-Infinity", u"1 1",
+      // Literals.
+      u"True", u"FALSE", u"nul", u"nulll", u"tru", u"[t]", u"undefined",
+      // Strings.
+      u"\"abc", u"\"\\u123\"", u"\"\\u12G4\"", u"\"\\x41\"", u"\"\\a\"", u"\"\\U0041\"", u"\"\\\"", u"\"\\",
+      u"\"\\'\"", u"'a'",
+  };
+  for (const char16_t* text : cases) {
+    const size_t items = TJSONAncestor::LiveCount();
+    EXPECT_EQ(ParseJSON(text), nullptr) << ToUtf8(text);
+    EXPECT_EQ(TJSONAncestor::LiveCount(), items) << ToUtf8(text);
+  }
+}
+
+TEST(JsonReader, FailureLateInABigTextLeavesNothingBehind) {
+  WideString text = u"[";
+  for (int i = 0; i < 10000; ++i) text += u"{\"k\":[1,\"s\",true,null,{}]},";
+  text += u"]";
+  const size_t items = TJSONAncestor::LiveCount();
+  EXPECT_EQ(ParseJSON(text), nullptr);
+  EXPECT_EQ(TJSONAncestor::LiveCount(), items);
+}
+
+TEST(JsonReader, NestingUpToTheLimitReads) {
+  const WideString text = WideString(kMaxParseDepth, u'[') + WideString(kMaxParseDepth, u']');
+  auto value = ParseJSON(text);
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(FormatJSON(*value), text);
+
+  WideString objects;
+  for (size_t i = 0; i < kMaxParseDepth; ++i) objects += u"{\"a\":";
+  objects += u"1" + WideString(kMaxParseDepth, u'}');
+  EXPECT_NE(ParseJSON(objects), nullptr);
+}
+
+TEST(JsonReader, NestingBeyondTheLimitIsNotJson) {
+  const size_t items = TJSONAncestor::LiveCount();
+  const WideString one_deeper = WideString(kMaxParseDepth + 1, u'[') + WideString(kMaxParseDepth + 1, u']');
+  EXPECT_EQ(ParseJSON(one_deeper), nullptr);
+  EXPECT_EQ(ParseJSON(WideString(1'000'000, u'[')), nullptr);
+  WideString objects;
+  for (int i = 0; i < 1'000'000; ++i) objects += u"{\"a\":";
+  EXPECT_EQ(ParseJSON(objects), nullptr);
+  EXPECT_EQ(TJSONAncestor::LiveCount(), items);
+}
+
+TEST(JsonReader, BuildsTheItemKinds) {
+  auto value = ParseJSON(u"[\"s\",1,true,false,null,{\"k\":[]}]");
+  ASSERT_NE(value, nullptr);
+  auto& array = static_cast<TJSONArray&>(*value);
+  ASSERT_EQ(array.Count(), 6u);
+  EXPECT_EQ(array.Element(0).kind(), Kind::kString);
+  EXPECT_EQ(array.Element(1).kind(), Kind::kNumber);
+  EXPECT_NE(dynamic_cast<TJSONTrue*>(&array.Element(2)), nullptr);
+  EXPECT_NE(dynamic_cast<TJSONFalse*>(&array.Element(3)), nullptr);
+  EXPECT_TRUE(array.Element(4).IsNull());
+  auto& object = static_cast<TJSONObject&>(array.Element(5));
+  EXPECT_EQ(object.owner(), &array);
+  EXPECT_EQ(object.Member(0).owner(), &object);
+  EXPECT_EQ(object.Member(0).Value().owner(), &object.Member(0));
+  EXPECT_EQ(value->owner(), nullptr);
+}
+
+}  // namespace
+}  // namespace lumetra::json

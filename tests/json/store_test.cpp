@@ -1,0 +1,222 @@
+#include "lumetra/json/store.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "lumetra/json/key_path.h"
+#include "lumetra/json/reader.h"
+#include "lumetra/json/writer.h"
+
+namespace lumetra::json {
+namespace {
+
+constexpr int64_t kMaxHandle = 0x7FFFFFFF;
+
+std::unique_ptr<TJSONValue> Parse(const char16_t* text) {
+  auto value = ParseJSON(text);
+  EXPECT_NE(value, nullptr) << ToUtf8(text);
+  return value;
+}
+
+TEST(JsonStore, HandlesAreStableAndEqualExactlyForTheSameItem) {
+  Store store;
+  const int64_t root = store.AdoptRoot(Parse(u"{\"a\":{\"b\":1},\"c\":[true]}"));
+  auto& object = *As<TJSONObject>(store.Resolve(root));
+  TJSONValue& a = object.Member(0).Value();
+
+  const int64_t a_handle = store.HandleOf(a);
+  EXPECT_EQ(store.HandleOf(a), a_handle);
+  EXPECT_EQ(store.HandleOf(*FindByKeyPath(object, u"a")), a_handle);
+  EXPECT_EQ(store.HandleOf(object), root);
+  EXPECT_EQ(store.Resolve(a_handle), &a);
+
+  std::set<int64_t> handles{root,
+                            a_handle,
+                            store.HandleOf(object.Member(0)),
+                            store.HandleOf(object.Member(1)),
+                            store.HandleOf(*FindByKeyPath(object, u"a.b")),
+                            store.HandleOf(*FindByKeyPath(object, u"c[0]"))};
+  EXPECT_EQ(handles.size(), 6u);
+  for (int64_t handle : handles) EXPECT_TRUE(handle >= 1 && handle <= kMaxHandle) << handle;
+  EXPECT_EQ(store.LiveHandleCount(), 6u);
+}
+
+TEST(JsonStore, HandlesAreIssuedLazily) {
+  Store store;
+  store.AdoptRoot(Parse(u"[1,2,3,[4,5]]"));
+  EXPECT_EQ(store.LiveHandleCount(), 1u);
+}
+
+TEST(JsonStore, UnknownHandlesResolveToNothing) {
+  Store store;
+  EXPECT_EQ(store.Resolve(1), nullptr) << "empty store";
+  const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
+  for (int64_t handle : {int64_t{0}, int64_t{-1}, root + 1, root + 64, kMaxHandle, kMaxHandle + 1,
+                         int64_t{1} << 32, root + (int64_t{1} << 32), INT64_MIN, INT64_MAX}) {
+    EXPECT_EQ(store.Resolve(handle), nullptr) << handle;
+  }
+  EXPECT_NE(store.Resolve(root), nullptr);
+}
+
+TEST(JsonStore, FreeingARootKillsEveryHandleBelow) {
+  Store store;
+  const int64_t root = store.AdoptRoot(Parse(u"{\"a\":[{\"b\":null}],\"c\":\"x\"}"));
+  auto& object = *As<TJSONObject>(store.Resolve(root));
+  std::vector<int64_t> below;
+  for (const char16_t* path : {u"a", u"a[0]", u"a[0].b", u"c"}) {
+    below.push_back(store.HandleOf(*FindByKeyPath(object, path)));
+  }
+  below.push_back(store.HandleOf(object.Member(0)));
+
+  const int64_t other = store.AdoptRoot(Parse(u"[1]"));
+  store.Free(*store.Resolve(root));
+
+  EXPECT_EQ(store.Resolve(root), nullptr);
+  for (int64_t handle : below) EXPECT_EQ(store.Resolve(handle), nullptr) << handle;
+  EXPECT_NE(store.Resolve(other), nullptr);
+  EXPECT_EQ(store.RootCount(), 1u);
+  EXPECT_EQ(store.LiveHandleCount(), 1u);
+}
+
+TEST(JsonStore, FreeingAnOwnedItemDetachesItFromItsOwner) {
+  Store store;
+  const int64_t root = store.AdoptRoot(Parse(u"{\"a\":1,\"b\":[10,[20],30],\"c\":3}"));
+  auto& object = *As<TJSONObject>(store.Resolve(root));
+
+  const int64_t nested = store.HandleOf(*FindByKeyPath(object, u"b[1][0]"));
+  store.Free(*FindByKeyPath(object, u"b[1]"));
+  EXPECT_EQ(FormatJSON(object), u"{\"a\":1,\"b\":[10,30],\"c\":3}");
+  EXPECT_EQ(store.Resolve(nested), nullptr);
+
+  store.Free(object.Member(0));  // a member
+  EXPECT_EQ(FormatJSON(object), u"{\"b\":[10,30],\"c\":3}");
+
+  const int64_t c_member = store.HandleOf(object.Member(1));
+  store.Free(*FindByKeyPath(object, u"c"));  // a member's value goes with its member
+  EXPECT_EQ(FormatJSON(object), u"{\"b\":[10,30]}");
+  EXPECT_EQ(store.Resolve(c_member), nullptr);
+  EXPECT_EQ(store.Resolve(root), &object);
+}
+
+TEST(JsonStore, ItemsOutsideTheStoreAreLeftAlone) {
+  Store store;
+  TJSONObject stray;
+  const size_t items = Store::LiveItemCount();
+  store.Free(stray);
+  EXPECT_EQ(Store::LiveItemCount(), items);
+  EXPECT_EQ(stray.Count(), 0u);
+}
+
+TEST(JsonStore, DeadHandlesAreNotReissuedSoon) {
+  Store store;
+  std::set<int64_t> seen;
+  const int64_t keeper = store.AdoptRoot(std::make_unique<TJSONArray>());
+  for (int i = 0; i < 200'000; ++i) {
+    const int64_t handle = store.AdoptRoot(std::make_unique<TJSONObject>());
+    ASSERT_TRUE(seen.insert(handle).second) << "handle " << handle << " reissued after " << i;
+    ASSERT_TRUE(handle >= 1 && handle <= kMaxHandle);
+    store.Free(*store.Resolve(handle));
+    ASSERT_EQ(store.Resolve(handle), nullptr);
+  }
+  EXPECT_NE(store.Resolve(keeper), nullptr);
+}
+
+TEST(JsonStore, ManyLiveHandlesSurviveTableGrowth) {
+  Store store;
+  const int64_t root = store.AdoptRoot(std::make_unique<TJSONArray>());
+  auto& array = *As<TJSONArray>(store.Resolve(root));
+  std::vector<int64_t> handles;
+  std::vector<int64_t> freed;
+  for (int i = 0; i < 100'000; ++i) {
+    TJSONValue& element = array.Add(std::make_unique<TJSONString>(u"e"));
+    handles.push_back(store.HandleOf(element));
+    if (i % 3 == 0) {  // free some as we go, so growth sees dead slots too
+      const int64_t doomed = store.HandleOf(array.Add(std::make_unique<TJSONNull>()));
+      store.Free(*store.Resolve(doomed));
+      freed.push_back(doomed);
+    }
+  }
+  const std::set<int64_t> live(handles.begin(), handles.end());
+  EXPECT_EQ(live.size(), handles.size());
+  for (size_t i = 0; i < handles.size(); ++i) ASSERT_EQ(store.Resolve(handles[i]), &array.Element(i));
+  for (int64_t handle : freed) {
+    ASSERT_EQ(store.Resolve(handle), nullptr);
+    ASSERT_EQ(live.count(handle), 0u) << "a dead handle came back while the table grew";
+  }
+  EXPECT_EQ(store.LiveHandleCount(), handles.size() + 1);
+}
+
+// The automation methods' typical traffic must leave the store as it began.
+TEST(JsonStore, CreateNavigateFormatFreeLoopLeavesNothingBehind) {
+  Store& store = GlobalStore();
+  const size_t items = Store::LiveItemCount();
+  const size_t handles = store.LiveHandleCount();
+  const size_t roots = store.RootCount();
+  for (int i = 0; i < 2000; ++i) {
+    const int64_t root = store.AdoptRoot(Parse(u"{\"a\":{\"b\":[1,\"two\",null]},\"c\":true}"));
+    auto& object = *As<TJSONObject>(store.Resolve(root));
+    const int64_t b = store.HandleOf(*FindByKeyPath(object, u"a.b"));
+    auto& array = *As<TJSONArray>(store.Resolve(b));
+    store.HandleOf(array.Element(1));
+    auto& added = static_cast<TJSONObject&>(object.Add(u"new", std::make_unique<TJSONObject>()).Value());
+    store.HandleOf(added);
+    added.Add(u"n", TJSONNumber::FromDouble(i));
+    store.HandleOf(object.Member(0));
+    ASSERT_FALSE(FormatJSON(*store.Resolve(root)).empty());
+    if (i % 2 == 0) store.Free(*store.Resolve(b));
+    const int64_t extra = store.AdoptRoot(std::make_unique<TJSONObject>());
+    store.Free(*store.Resolve(extra));
+    store.Free(*store.Resolve(root));
+  }
+  EXPECT_EQ(Store::LiveItemCount(), items);
+  EXPECT_EQ(store.LiveHandleCount(), handles);
+  EXPECT_EQ(store.RootCount(), roots);
+}
+
+TEST(JsonStore, MillionLevelTreeBuiltByCodeFormatsAndFrees) {
+  constexpr int kDepth = 1'000'000;
+  Store store;
+  const size_t items = Store::LiveItemCount();
+  const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
+  TJSONValue* tip = As<TJSONValue>(store.Resolve(root));
+  int64_t deepest = 0;
+  for (int level = 0; level < kDepth; ++level) {
+    tip = &static_cast<TJSONObject*>(tip)->Add(u"a", std::make_unique<TJSONObject>()).Value();
+    if (level % 1000 == 0) deepest = store.HandleOf(*tip);
+  }
+  const WideString text = FormatJSON(*store.Resolve(root));
+  ASSERT_EQ(text.size(), size_t{kDepth} * 6 + 2);
+  EXPECT_EQ(text.substr(0, 12), u"{\"a\":{\"a\":{\"");
+  EXPECT_EQ(text.substr(text.size() - 4), u"}}}}");
+
+  store.Free(*store.Resolve(root));
+  EXPECT_EQ(store.Resolve(deepest), nullptr);
+  EXPECT_EQ(store.LiveHandleCount(), 0u);
+  EXPECT_EQ(Store::LiveItemCount(), items);
+}
+
+TEST(JsonStore, DestructorFreesRemainingRoots) {
+  const size_t items = Store::LiveItemCount();
+  {
+    Store store;
+    const int64_t root = store.AdoptRoot(Parse(u"[[1],{\"a\":2}]"));
+    store.HandleOf(*FindByKeyPath(*As<TJSONValue>(store.Resolve(root)), u"[1].a"));
+  }
+  EXPECT_EQ(Store::LiveItemCount(), items);
+}
+
+// Left for process end on purpose: the global store's destructor frees it
+// (LeakSanitizer reports it otherwise).
+TEST(JsonStore, GlobalStoreKeepsRootsUntilProcessEnd) {
+  Store& store = GlobalStore();
+  const size_t roots = store.RootCount();
+  const int64_t root = store.AdoptRoot(Parse(u"{\"kept\":[1,{\"deep\":true}]}"));
+  store.HandleOf(*FindByKeyPath(*As<TJSONValue>(store.Resolve(root)), u"kept[1].deep"));
+  EXPECT_EQ(&GlobalStore(), &store);
+  EXPECT_EQ(store.RootCount(), roots + 1);
+}
+
+}  // namespace
+}  // namespace lumetra::json

@@ -1,9 +1,11 @@
 #include "lumetra/automation/lumetra_com.h"
 
 #include "lumetra/automation/errors.h"
+#include "lumetra/dataset/ds_to_json.h"
 #include "lumetra/encoding/base64_files.h"
 #include "lumetra/encoding/version.h"
 #include "lumetra/json/json_methods.h"
+#include "lumetra/mail/send_mail.h"
 
 namespace lumetra {
 
@@ -102,17 +104,22 @@ HResult LumetraCOM::JSONAddArrayElementNested(const Variant& iJSON, const WideSt
   return Run([&] { json::JSONAddArrayElementNested(iJSON, value, oJSON); });
 }
 
-HResult LumetraCOM::DSToJSON(const WideString&, const WideString&, const WideString&, const Variant&,
-                             const WideString&, WideString& oXML) {
+HResult LumetraCOM::DSToJSON(const WideString& iXML, const WideString& iJSON, const WideString& iKeyField,
+                             const Variant& iKeyValue, const WideString& iTypeOper, WideString& oXML) {
   oXML.clear();
-  return Run([] { throw Error("DSToJSON is not available in this version of the server"); });
+  return Run([&] {
+    oXML = dataset::DSToJSON(iXML, iJSON, iKeyField, dataset::KeyValue::From(iKeyValue), iTypeOper);
+  });
 }
 
-HResult LumetraCOM::SendMail(const WideString&, const WideString&, const WideString&, const WideString&,
-                             const WideString&, const WideString&, const WideString&, const WideString&,
-                             const WideString&, int32_t, bool, WideString& Res) {
+HResult LumetraCOM::SendMail(const WideString& Destino, const WideString& CC, const WideString& CCO,
+                             const WideString& Asunto, const WideString& Mensaje, const WideString& Adjuntos,
+                             const WideString& UserName, const WideString& UserPass, const WideString& Server,
+                             int32_t Port, bool TSL, WideString& Res) {
   Res.clear();
-  return Run([] { throw Error("SendMail is not available in this version of the server"); });
+  return Run([&] {
+    mail::SendMail(Destino, CC, CCO, Asunto, Mensaje, Adjuntos, UserName, UserPass, Server, Port, TSL, Res);
+  });
 }
 
 HResult LumetraCOM::EncodeBase64(const WideString& InputText, const WideString& OutputPath, bool& Res) {

@@ -308,14 +308,24 @@ TEST_F(LumetraComTest, TextConversionFollowsTheRegionalDecimalSeparator) {
   Free(root);
 }
 
-TEST_F(LumetraComTest, MethodsStillToComeFailWithAnAutomationError) {
+TEST_F(LumetraComTest, DSToJSONFailsOnlyWhenThePacketCannotBeLoaded) {
+  const WideString packet =
+      u"<DATAPACKET Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"ID\" fieldtype=\"i4\"/>"
+      u"<FIELD attrname=\"NAME\" fieldtype=\"string\" WIDTH=\"10\"/></FIELDS><PARAMS/></METADATA>"
+      u"<ROWDATA><ROW ID=\"1\" NAME=\"uno\"/></ROWDATA></DATAPACKET>";
   WideString out = u"stale";
-  EXPECT_EQ(com.DSToJSON(u"<x/>", u"{}", u"", Variant(), u"C", out), kUnexpected);
+  EXPECT_EQ(com.DSToJSON(u"<x/>", u"{}", u"ID", Variant::I4(1), u"M", out), kUnexpected);
   EXPECT_EQ(out, u"");
-  EXPECT_EQ(com.SendMail(u"a@b", u"", u"", u"s", u"m", u"", u"", u"", u"localhost", 25, false, out), kUnexpected);
-  ASSERT_EQ(reporter.reports.size(), 2u);
-  EXPECT_NE(reporter.reports[0].description.find(u"DSToJSON"), WideString::npos);
-  EXPECT_NE(reporter.reports[1].description.find(u"SendMail"), WideString::npos);
+  ASSERT_EQ(reporter.reports.size(), 1u);
+  EXPECT_EQ(reporter.reports[0].source, u"Lumetra.LumetraCOM");
+  EXPECT_NE(reporter.reports[0].description.find(u"DATAPACKET"), WideString::npos);
+  // A later failure is a success with an empty result.
+  out = u"stale";
+  EXPECT_EQ(com.DSToJSON(packet, u"{}", u"ID", Variant::I4(1), u"D", out), kOk);
+  EXPECT_EQ(out, u"");
+  EXPECT_EQ(com.DSToJSON(packet, u"{\"name\":\"dos\"}", u"ID", Variant::I4(2), u"C", out), kOk);
+  EXPECT_NE(out.find(u"<ROW RowState=\"4\" ID=\"2\" NAME=\"dos\"/>"), WideString::npos);
+  EXPECT_EQ(reporter.reports.size(), 1u);
 }
 
 TEST_F(LumetraComTest, Base64AndVersion) {

@@ -1,0 +1,124 @@
+// SendMail with a 25 MiB attachment to the loopback SMTP server (aiosmtpd,
+// discarding what it receives), against curl's SMTP upload of the same file
+// in the same run. Each send runs in a fresh process (this program started
+// again with --send, or curl) so that its wall time and peak resident memory
+// are its own. Goals: within 1.2x of curl's time; peak memory under 3x the
+// attachment size.
+//
+// Usage: mail_bench [rounds]        (default 3; medians are reported)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lumetra/mail/send_mail.h"
+#include "smtp_server_process.h"
+
+namespace {
+
+constexpr std::size_t kAttachmentBytes = 25u * 1024 * 1024;
+
+struct Run {
+  double seconds = 0;
+  long peak_kib = 0;
+  bool ok = false;
+};
+
+// Runs a program to its end; its wall time and peak resident memory.
+Run Measure(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Run run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peak_kib = usage.ru_maxrss;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
+}
+
+Run Median(std::vector<Run> runs) {
+  const auto middle = runs.size() / 2;
+  std::nth_element(runs.begin(), runs.begin() + middle, runs.end(),
+                   [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
+  Run median = runs[middle];
+  for (const auto& run : runs) {
+    median.peak_kib = std::max(median.peak_kib, run.peak_kib);
+    median.ok = median.ok && run.ok;
+  }
+  return median;
+}
+
+int SendOnce(const char* port, const char* file) {
+  using lumetra::FromUtf8;
+  lumetra::WideString result;
+  try {
+    lumetra::mail::SendMailMessage(u"to@example.com", u"", u"", u"Bench", u"<p>25 MiB attached</p>", FromUtf8(file),
+                                   u"sender@example.com", u"", u"127.0.0.1", u"", u"", std::atoi(port), false,
+                                   result);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "send failed: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
+
+void Report(const char* name, const Run& run) {
+  std::printf("%-34s %8.3f s %10.1f MiB %s\n", name, run.seconds, run.peak_kib / 1024.0, run.ok ? "" : "FAILED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--send") return SendOnce(argv[2], argv[3]);
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+
+  lumetra::mail::testing::SmtpServerProcess server({"--discard"});
+  const auto file = server.folder() / "attachment.bin";
+  {
+    std::mt19937_64 random(7);
+    std::vector<uint64_t> words(kAttachmentBytes / 8);
+    for (auto& word : words) word = random();
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(words.data()), static_cast<std::streamsize>(kAttachmentBytes));
+  }
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string port = std::to_string(server.port());
+  const std::string url = "smtp://127.0.0.1:" + port;
+  const std::vector<std::string> curl_mime = {"/usr/bin/curl", "-sS", url, "--mail-from", "sender@example.com",
+                                              "--mail-rcpt", "to@example.com", "-H", "Subject: Bench",
+                                              "-F", "=25 MiB attached;type=text/html",
+                                              "-F", "=@" + file.string() + ";encoder=base64"};
+
+  std::vector<Run> ours, curl;
+  for (int i = 0; i < rounds; ++i) {
+    ours.push_back(Measure({self, "--send", port, file.string()}));
+    curl.push_back(Measure(curl_mime));
+  }
+  const Run our = Median(ours), theirs = Median(curl);
+  std::printf("%d rounds, attachment %zu bytes, medians of wall time, highest peak RSS\n", rounds, kAttachmentBytes);
+  Report("Lumetra SendMailMessage", our);
+  Report("curl SMTP upload (MIME, base64)", theirs);
+  const double time_ratio = our.seconds / theirs.seconds;
+  const double memory_ratio = our.peak_kib * 1024.0 / kAttachmentBytes;
+  std::printf("time vs curl: %.2fx (goal <= 1.2x) %s\n", time_ratio, time_ratio <= 1.2 ? "met" : "MISSED");
+  std::printf("peak memory vs attachment: %.2fx (goal < 3x) %s\n", memory_ratio, memory_ratio < 3 ? "met" : "MISSED");
+  return our.ok && theirs.ok ? 0 : 1;
+}

@@ -1,0 +1,244 @@
+#include "lumetra/dataset/date_time.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "lumetra/automation/variant_convert.h"
+
+namespace lumetra::dataset {
+namespace {
+
+constexpr int64_t kMsPerDay = 86400000;
+// Days from 0000-03-01 (proleptic Gregorian) to 1899-12-30.
+constexpr int64_t kEpochShift = 693899;
+
+int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - kEpochShift;
+}
+
+void CivilFromDays(int64_t z, int& y, int& m, int& d) {
+  z += kEpochShift;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+// Reads exactly `count` digits at `pos`.
+bool Digits(std::string_view text, size_t& pos, size_t count, int& value) {
+  if (pos + count > text.size()) return false;
+  value = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const char c = text[pos + i];
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  pos += count;
+  return true;
+}
+
+// Reads 1 to `max` digits at `pos`.
+bool SomeDigits(std::string_view text, size_t& pos, size_t max, int& value) {
+  size_t count = 0;
+  while (pos + count < text.size() && count < max && text[pos + count] >= '0' && text[pos + count] <= '9') ++count;
+  return count > 0 && Digits(text, pos, count, value);
+}
+
+bool Char(std::string_view text, size_t& pos, char c) {
+  if (pos < text.size() && text[pos] == c) {
+    ++pos;
+    return true;
+  }
+  return false;
+}
+
+// "hh:nn:ss" with "mmm" or ".mmm" after it, or nothing.
+bool PacketTime(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  if (!Digits(text, pos, 2, civil.hour) || !Char(text, pos, ':') || !Digits(text, pos, 2, civil.minute) ||
+      !Char(text, pos, ':') || !Digits(text, pos, 2, civil.second)) {
+    return false;
+  }
+  if (pos == text.size()) return true;
+  Char(text, pos, '.');
+  return Digits(text, pos, 3, civil.millisecond);
+}
+
+// A time of day "h:nn[:ss[.zzz]]" (1 or 2 hour digits).
+bool TextTime(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  if (!SomeDigits(text, pos, 2, civil.hour) || !Char(text, pos, ':') || !Digits(text, pos, 2, civil.minute)) {
+    return false;
+  }
+  if (!Char(text, pos, ':')) return true;
+  if (!Digits(text, pos, 2, civil.second)) return false;
+  if (!Char(text, pos, '.')) return true;
+  int fraction = 0;
+  const size_t start = pos;
+  if (!SomeDigits(text, pos, 3, fraction)) return false;
+  for (size_t n = pos - start; n < 3; ++n) fraction *= 10;
+  civil.millisecond = fraction;
+  return true;
+}
+
+bool IsoDate(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  return Digits(text, pos, 4, civil.year) && Char(text, pos, '-') && SomeDigits(text, pos, 2, civil.month) &&
+         Char(text, pos, '-') && SomeDigits(text, pos, 2, civil.day);
+}
+
+bool ShortDate(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  return SomeDigits(text, pos, 2, civil.day) && Char(text, pos, '/') && SomeDigits(text, pos, 2, civil.month) &&
+         Char(text, pos, '/') && Digits(text, pos, 4, civil.year);
+}
+
+std::optional<double> Finish(std::string_view text, size_t pos, const CivilDateTime& civil) {
+  if (pos != text.size()) return std::nullopt;
+  return ToDayNumber(civil);
+}
+
+std::optional<double> TimeOnly(const CivilDateTime& civil) {
+  CivilDateTime t = civil;
+  t.year = 1899, t.month = 12, t.day = 30;
+  return ToDayNumber(t);
+}
+
+std::string Format(const char* format, int a, int b, int c, int d = 0) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, format, a, b, c, d);
+  return buffer;
+}
+
+}  // namespace
+
+std::optional<double> ToDayNumber(const CivilDateTime& c) {
+  if (c.year < 1 || c.year > 9999 || c.month < 1 || c.month > 12 || c.day < 1 ||
+      c.day > DaysInMonth(c.year, c.month) || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
+      c.second < 0 || c.second > 59 || c.millisecond < 0 || c.millisecond > 999) {
+    return std::nullopt;
+  }
+  const int64_t days = DaysFromCivil(c.year, c.month, c.day);
+  const double fraction =
+      static_cast<double>(((c.hour * 60 + c.minute) * 60 + c.second) * 1000 + c.millisecond) / kMsPerDay;
+  return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+}
+
+std::optional<CivilDateTime> FromDayNumber(double day_number) {
+  if (!std::isfinite(day_number) || std::fabs(day_number) > 3e6) return std::nullopt;
+  int64_t days = static_cast<int64_t>(std::trunc(day_number));
+  int64_t ms = std::llround(std::fabs(day_number - static_cast<double>(days)) * kMsPerDay);
+  if (ms >= kMsPerDay) {
+    ms -= kMsPerDay;
+    days += day_number >= 0 ? 1 : -1;
+  }
+  CivilDateTime c;
+  CivilFromDays(days, c.year, c.month, c.day);
+  if (c.year < 1 || c.year > 9999) return std::nullopt;
+  c.millisecond = static_cast<int>(ms % 1000);
+  c.second = static_cast<int>(ms / 1000 % 60);
+  c.minute = static_cast<int>(ms / 60000 % 60);
+  c.hour = static_cast<int>(ms / 3600000);
+  return c;
+}
+
+std::optional<double> ParsePacketDate(std::string_view text) {
+  CivilDateTime c;
+  size_t pos = 0;
+  if (!Digits(text, pos, 4, c.year) || !Digits(text, pos, 2, c.month) || !Digits(text, pos, 2, c.day)) {
+    return std::nullopt;
+  }
+  return Finish(text, pos, c);
+}
+
+std::optional<double> ParsePacketTime(std::string_view text) {
+  CivilDateTime c;
+  size_t pos = 0;
+  if (!PacketTime(text, pos, c) || pos != text.size()) return std::nullopt;
+  return TimeOnly(c);
+}
+
+std::optional<double> ParsePacketDateTime(std::string_view text) {
+  CivilDateTime c;
+  size_t pos = 0;
+  if (!Digits(text, pos, 4, c.year) || !Digits(text, pos, 2, c.month) || !Digits(text, pos, 2, c.day) ||
+      !Char(text, pos, 'T') || !PacketTime(text, pos, c)) {
+    return std::nullopt;
+  }
+  return Finish(text, pos, c);
+}
+
+std::string FormatPacketDate(double day_number) {
+  const CivilDateTime c = FromDayNumber(day_number).value_or(CivilDateTime{});
+  return Format("%04d%02d%02d", c.year, c.month, c.day);
+}
+
+std::string FormatPacketTime(double day_number) {
+  const CivilDateTime c = FromDayNumber(day_number).value_or(CivilDateTime{});
+  return Format("%02d:%02d:%02d%03d", c.hour, c.minute, c.second, c.millisecond);
+}
+
+std::string FormatPacketDateTime(double day_number) {
+  return FormatPacketDate(day_number) + "T" + FormatPacketTime(day_number);
+}
+
+std::optional<double> DateTimeFromText(std::string_view text) {
+  // Date and time texts.
+  {
+    CivilDateTime c;
+    size_t pos = 0;
+    if (IsoDate(text, pos, c)) {
+      if (pos == text.size()) return ToDayNumber(c);
+      if ((Char(text, pos, 'T') || Char(text, pos, ' ')) && TextTime(text, pos, c)) return Finish(text, pos, c);
+    }
+  }
+  {
+    CivilDateTime c;
+    size_t pos = 0;
+    if (ShortDate(text, pos, c) && Char(text, pos, ' ') && TextTime(text, pos, c)) return Finish(text, pos, c);
+  }
+  {
+    CivilDateTime c;
+    size_t pos = 0;
+    if (TextTime(text, pos, c) && pos == text.size()) return TimeOnly(c);
+  }
+  // The short date alone.
+  {
+    CivilDateTime c;
+    size_t pos = 0;
+    if (ShortDate(text, pos, c)) {
+      if (auto day = Finish(text, pos, c)) return day;
+    }
+  }
+  // A decimal number of days.
+  std::string number(text);
+  const char separator = static_cast<char>(DecimalSeparator());
+  for (char& ch : number) {
+    if (ch == separator) ch = '.';
+    else if (ch == '.') ch = separator == '.' ? '.' : '\x01';  // a point is not a separator here
+  }
+  const char* begin = number.data();
+  const char* end = begin + number.size();
+  if (begin != end && *begin == '+') ++begin;
+  double value = 0;
+  const auto result = std::from_chars(begin, end, value, std::chars_format::fixed);
+  if (begin == end || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
+  if (!FromDayNumber(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace lumetra::dataset

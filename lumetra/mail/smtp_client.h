@@ -1,0 +1,79 @@
+// The SMTP client (RFC 5321, STARTTLS per RFC 3207, AUTH LOGIN per RFC 4954)
+// for one send: Connect (TCP within the connect limit, greeting 220, EHLO with
+// fallback to HELO), Deliver (STARTTLS when TLS was requested - required, no
+// plain-text fallback -, AUTH LOGIN when there is a user name and the server
+// offers LOGIN, MAIL FROM, RCPT TO for each recipient, DATA with
+// dot-stuffing), Disconnect (QUIT, whose failure is ignored, then close).
+// Commands are not pipelined. Every wait for a reply is bounded by the reply
+// limit. A failing step raises lumetra::Error with the server's reply text or
+// the texts documented at each step; Connect and the TLS upgrade close the
+// connection themselves when they fail, otherwise the destructor closes it.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lumetra/automation/wide_string.h"
+#include "lumetra/mail/byte_sink.h"
+#include "lumetra/mail/openssl_library.h"
+#include "lumetra/mail/smtp_connection.h"
+
+namespace lumetra::mail {
+
+inline constexpr std::chrono::milliseconds kConnectLimit{3000};
+// Our own bound on every wait for the server, so that a silent server cannot
+// hold the process forever.
+inline constexpr std::chrono::milliseconds kDefaultReplyLimit{60000};
+
+struct SmtpSettings {
+  WideString host;
+  int32_t port = 25;  // only the low 16 bits count
+  WideString user_name;
+  WideString password;
+  bool use_tls = false;
+  std::chrono::milliseconds connect_limit = kConnectLimit;
+  std::chrono::milliseconds reply_limit = kDefaultReplyLimit;
+};
+
+// The port connected to: the low 16 bits of `port`; 465 becomes 25 with TLS,
+// which is always upgraded with STARTTLS.
+uint16_t SmtpPort(int32_t port, bool use_tls);
+
+// The mechanisms named by the capability lines "AUTH name..." or "AUTH=name...".
+bool OffersLogin(const std::vector<std::string>& capabilities);
+
+class SmtpClient {
+ public:
+  // `tls` is the OpenSSL to use when TLS was requested.
+  explicit SmtpClient(SmtpSettings settings, const OpenSslLoad& tls = TlsLibrary());
+  ~SmtpClient();
+
+  // "A Host is required", "A Port is required", the socket error, or the
+  // server's reply to the greeting or to HELO.
+  void Connect();
+  // "SSL is not available on this server." and "Start SSL negotiation command
+  // failed." (both after QUIT), "SSL negotiation failed." (closed without QUIT),
+  // or the refused reply (after RSET for RCPT TO, DATA and the final ".").
+  void Deliver(WideStringView sender, const std::vector<WideString>& recipients, const MessageText& message);
+  void Disconnect();
+  bool Connected() const noexcept;
+  const std::vector<std::string>& capabilities() const noexcept { return capabilities_; }
+
+ private:
+  void Greet();
+  void UpgradeToTls();
+  void Authenticate();
+  SmtpReply Expect(std::string_view command, int code, int other_code = 0);
+  void ResetAndFail(const SmtpReply& refused);
+  void QuitAndClose() noexcept;
+  void CloseNow() noexcept;
+
+  SmtpSettings settings_;
+  const OpenSslLoad& tls_;
+  std::unique_ptr<SmtpConnection> connection_;
+  std::vector<std::string> capabilities_;
+};
+
+}  // namespace lumetra::mail

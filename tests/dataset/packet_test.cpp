@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lumetra/automation/errors.h"
+#include "lumetra/dataset/packet_reader.h"
+#include "lumetra/dataset/packet_writer.h"
+#include "test_packets.h"
+
+namespace lumetra::dataset {
+namespace {
+
+using testing::Fixture;
+using testing::RowsOf;
+using testing::ViewOf;
+
+const FieldDef& FieldNamed(const Schema& schema, const std::string& name) {
+  return schema.fields.at(static_cast<size_t>(schema.IndexOf(FromUtf8(name))));
+}
+
+TEST(PacketReader, MapsEveryFieldType) {
+  const LoadedPacket packet = ReadPacket(Fixture("all_types.xml"));
+  const std::vector<std::pair<std::string, FieldType>> expected = {
+      {"S", FieldType::ftString},        {"FC", FieldType::ftFixedChar},  {"G", FieldType::ftGuid},
+      {"WS", FieldType::ftWideString},   {"FWC", FieldType::ftFixedWideChar},
+      {"I1", FieldType::ftShortint},     {"I2", FieldType::ftSmallint},   {"I4", FieldType::ftInteger},
+      {"AI", FieldType::ftAutoInc},      {"I8", FieldType::ftLargeint},   {"U1", FieldType::ftByte},
+      {"U2", FieldType::ftWord},         {"U4", FieldType::ftLongWord},   {"F", FieldType::ftFloat},
+      {"M", FieldType::ftCurrency},      {"B", FieldType::ftBCD},         {"FMT", FieldType::ftFMTBcd},
+      {"BO", FieldType::ftBoolean},      {"D", FieldType::ftDate},        {"T", FieldType::ftTime},
+      {"DT", FieldType::ftDateTime},     {"TS", FieldType::ftTimeStamp},  {"MEMO", FieldType::ftMemo},
+      {"WMEMO", FieldType::ftWideMemo},  {"BLOB", FieldType::ftBlob},     {"GR", FieldType::ftGraphic},
+      {"BY", FieldType::ftBytes},
+  };
+  ASSERT_EQ(packet.schema->fields.size(), expected.size());
+  for (size_t f = 0; f < expected.size(); ++f) {
+    EXPECT_EQ(packet.schema->fields[f].name, expected[f].first);
+    EXPECT_EQ(packet.schema->fields[f].type, expected[f].second) << expected[f].first;
+    // The same type is written back with the same attributes.
+    EXPECT_EQ(PacketFieldType(expected[f].second), packet.schema->fields[f].packet_type) << expected[f].first;
+    EXPECT_EQ(PacketSubtype(expected[f].second), packet.schema->fields[f].packet_subtype) << expected[f].first;
+  }
+  EXPECT_TRUE(FieldNamed(*packet.schema, "I4").required);
+  EXPECT_TRUE(FieldNamed(*packet.schema, "AI").readonly);
+  EXPECT_FALSE(FieldNamed(*packet.schema, "S").required);
+  EXPECT_EQ(FieldNamed(*packet.schema, "S").width, 20);
+  EXPECT_EQ(FieldNamed(*packet.schema, "B").decimals, 2);
+}
+
+TEST(PacketReader, ReadsTheValuesOfEveryType) {
+  const LoadedPacket packet = ReadPacket(Fixture("all_types.xml"));
+  ASSERT_EQ(packet.rows.size(), 2u);
+  const Schema& schema = *packet.schema;
+  const auto& row = packet.rows[0].values;
+  auto at = [&](const char* name) { return row[static_cast<size_t>(schema.IndexOf(FromUtf8(name)))]; };
+  EXPECT_EQ(std::get<std::string>(at("S")), "Tom & \"Jerry\"");
+  EXPECT_EQ(std::get<std::string>(at("WS")), "Ñandú €");
+  EXPECT_EQ(std::get<int64_t>(at("I1")), -128);
+  EXPECT_EQ(std::get<int64_t>(at("I8")), INT64_MAX);
+  EXPECT_EQ(std::get<int64_t>(at("U4")), 4294967295LL);
+  EXPECT_DOUBLE_EQ(std::get<double>(at("F")), -1.5e-300);
+  EXPECT_DOUBLE_EQ(std::get<double>(at("M")), 1234.5678);
+  EXPECT_EQ(std::get<bool>(at("BO")), true);
+  EXPECT_EQ(std::get<double>(at("D")), 45351.0);
+  EXPECT_DOUBLE_EQ(std::get<double>(at("T")), (86400000.0 - 1) / 86400000.0);
+  EXPECT_EQ(std::get<std::string>(at("MEMO")), "Hola, mundo");
+  EXPECT_EQ(std::get<std::string>(at("WMEMO")), std::string("A\0\xF1\0", 4));
+  EXPECT_EQ(std::get<std::string>(at("BLOB")), std::string("\x00\x01\x02\xFF", 4));
+  EXPECT_EQ(std::get<std::string>(at("GR")), "GIF89a");
+  // Absent attributes are nulls; an empty attribute is an empty text.
+  const auto& second = packet.rows[1].values;
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(second[static_cast<size_t>(schema.IndexOf(u"WS"))]));
+  EXPECT_EQ(std::get<std::string>(second[static_cast<size_t>(schema.IndexOf(u"S"))]), "");
+  EXPECT_EQ(std::get<double>(second[static_cast<size_t>(schema.IndexOf(u"D"))]), -693593.0);
+  EXPECT_DOUBLE_EQ(std::get<double>(second[static_cast<size_t>(schema.IndexOf(u"DT"))]), -1.25);
+}
+
+TEST(PacketReader, ReadsNestedDatasets) {
+  const LoadedPacket packet = ReadPacket(Fixture("orders.xml"));
+  ASSERT_EQ(packet.rows.size(), 2u);
+  const FieldDef& lines = FieldNamed(*packet.schema, "LINES");
+  ASSERT_EQ(lines.type, FieldType::ftDataSet);
+  ASSERT_TRUE(lines.nested);
+  const auto& details = packet.rows[0].details[static_cast<size_t>(lines.nested_index)];
+  ASSERT_EQ(details.size(), 2u);
+  EXPECT_EQ(std::get<std::string>(details[1].values[1]), "Leche");
+  const FieldDef& notes = FieldNamed(*lines.nested, "NOTES");
+  const auto& inner = details[0].details[static_cast<size_t>(notes.nested_index)];
+  ASSERT_EQ(inner.size(), 1u);
+  EXPECT_EQ(std::get<std::string>(inner[0].values[0]), "tostado");
+  EXPECT_TRUE(packet.rows[1].details[0].empty());
+}
+
+TEST(PacketReader, RebuildsAnExistingChangeLog) {
+  const LoadedPacket packet = ReadPacket(Fixture("change_log.xml"));
+  const auto rows = ViewOf(*packet.schema, packet.rows);
+  ASSERT_EQ(rows.size(), 4u);  // the original and its modification are one record
+  EXPECT_EQ(rows[0].status, RowStatus::Unchanged);
+  EXPECT_EQ(rows[1].status, RowStatus::Modified);
+  EXPECT_EQ(rows[1].values.at("NAME"), "DOS");
+  EXPECT_EQ(rows[1].original.at("NAME"), "dos");
+  EXPECT_EQ(rows[2].status, RowStatus::Deleted);
+  EXPECT_EQ(rows[3].status, RowStatus::Inserted);
+  // The log order: the insertion, then the modification, then the deletion.
+  EXPECT_LT(packet.rows[3].change, packet.rows[1].change);
+  EXPECT_LT(packet.rows[1].change, packet.rows[2].change);
+  EXPECT_EQ(packet.schema->params, (Attributes{{"LCID", "1033"}}));
+}
+
+TEST(PacketWriter, WritesWhatItReadsUnchanged) {
+  for (const char* name : {"all_types.xml", "orders.xml", "change_log.xml", "people.xml", "no_rows.xml"}) {
+    const LoadedPacket first = ReadPacket(Fixture(name));
+    const std::string written = WritePacket(*first.schema, first.rows);
+    const LoadedPacket second = ReadPacket(written);
+    EXPECT_EQ(WritePacket(*second.schema, second.rows), written) << name;
+    const auto before = ViewOf(*first.schema, first.rows);
+    const auto after = ViewOf(*second.schema, second.rows);
+    ASSERT_EQ(before.size(), after.size()) << name;
+    for (size_t i = 0; i < before.size(); ++i) {
+      EXPECT_EQ(before[i].status, after[i].status) << name << " row " << i;
+      EXPECT_EQ(before[i].values, after[i].values) << name << " row " << i;
+      EXPECT_EQ(before[i].original, after[i].original) << name << " row " << i;
+    }
+  }
+}
+
+TEST(PacketWriter, KeepsTheChangeLogAndTheRowStates) {
+  const LoadedPacket packet = ReadPacket(Fixture("change_log.xml"));
+  const std::string written = WritePacket(*packet.schema, packet.rows);
+  EXPECT_NE(written.find("CHANGE_LOG=\"5 0 4 3 2 8 4 0 2\""), std::string::npos) << written;
+  EXPECT_NE(written.find("<ROW RowState=\"1\" ID=\"2\" NAME=\"dos\"/><ROW RowState=\"8\" ID=\"2\" NAME=\"DOS\"/>"),
+            std::string::npos) << written;
+  EXPECT_NE(written.find("<ROW ID=\"1\" NAME=\"uno\"/>"), std::string::npos) << written;
+  EXPECT_EQ(written.rfind("<?xml version=\"1.0\" standalone=\"yes\"?>", 0), 0u) << written;
+}
+
+TEST(PacketWriter, EscapesTextThatIsNotMarkup) {
+  const LoadedPacket packet = ReadPacket(Fixture("people.xml"));
+  LoadedPacket copy = ReadPacket(Fixture("people.xml"));
+  copy.rows[0].values[2] = std::string("<a href=\"x\">&'\n\t\r</a>");
+  const std::string written = WritePacket(*copy.schema, copy.rows);
+  const LoadedPacket again = ReadPacket(written);
+  EXPECT_EQ(std::get<std::string>(again.rows[0].values[2]), "<a href=\"x\">&'\n\t\r</a>");
+  EXPECT_EQ(packet.rows.size(), again.rows.size());
+}
+
+struct RejectCase {
+  std::string packet;
+  std::string message;  // a part of the error message
+};
+
+class PacketRejectTest : public ::testing::TestWithParam<RejectCase> {};
+
+TEST_P(PacketRejectTest, NamesWhatIsWrong) {
+  try {
+    ReadPacket(GetParam().packet);
+    FAIL() << "accepted: " << GetParam().packet;
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos) << error.what();
+    EXPECT_EQ(std::string(error.what()).rfind("Invalid data packet: ", 0), 0u) << error.what();
+  }
+}
+
+#define FIELDS_ID "<METADATA><FIELDS><FIELD attrname=\"ID\" fieldtype=\"i2\"/></FIELDS><PARAMS/></METADATA>"
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PacketRejectTest,
+    ::testing::Values(
+        RejectCase{"<DATAPACKET", "line 1"},
+        RejectCase{"not xml at all", "line 1"},
+        RejectCase{"<DATAPACKET Version=\"2.0\"><METADATA></DATAPACKET>", "line 1"},
+        RejectCase{"<PACKET/>", "the root element is 'PACKET', not DATAPACKET"},
+        RejectCase{"<DATAPACKET Version=\"3.0\"/>", "unsupported Version '3.0'"},
+        RejectCase{"<DATAPACKET Version=\"2.0\"/>", "no METADATA"},
+        RejectCase{"<DATAPACKET><METADATA><PARAMS/></METADATA></DATAPACKET>", "METADATA has no FIELDS"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS/></METADATA></DATAPACKET>", "FIELDS has no FIELD"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>",
+                   "a FIELD has no attrname"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\"/></FIELDS></METADATA></DATAPACKET>",
+                   "field 'A' has no fieldtype"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"r99\"/></FIELDS></METADATA>"
+                   "</DATAPACKET>", "field 'A' has an unknown fieldtype 'r99'"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"i4\"/><FIELD attrname=\"a\" "
+                   "fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>", "field 'a' is defined twice"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A B\" fieldtype=\"i4\"/></FIELDS></METADATA>"
+                   "</DATAPACKET>", "field 'A B': the name cannot be used"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"string\" WIDTH=\"x\"/></FIELDS>"
+                   "</METADATA></DATAPACKET>", "WIDTH of a FIELD is not a number: 'x'"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"N\" fieldtype=\"nested\"/></FIELDS></METADATA>"
+                   "</DATAPACKET>", "nested field 'N' has no FIELDS"},
+        RejectCase{"<DATAPACKET><ROWDATA/>" FIELDS_ID "</DATAPACKET>", "ROWDATA comes before METADATA"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW ID=\"40000\"/></ROWDATA></DATAPACKET>",
+                   "row 1: '40000' is not a valid i2 value for field 'ID'"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW ID=\"1\"/><ROW ID=\"1.5\"/></ROWDATA></DATAPACKET>",
+                   "row 2: '1.5' is not a valid i2 value"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW XX=\"1\"/></ROWDATA></DATAPACKET>",
+                   "a row has a value for 'XX', which is not a field"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><RECORD/></ROWDATA></DATAPACKET>",
+                   "unexpected element 'RECORD' in ROWDATA"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW RowState=\"8\" ID=\"1\"/></ROWDATA></DATAPACKET>",
+                   "row 1 is modified (RowState 8) but does not follow its original"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW RowState=\"16\" ID=\"1\"/></ROWDATA></DATAPACKET>",
+                   "row 1 has an unknown RowState 16"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW RowState=\"x\"/></ROWDATA></DATAPACKET>",
+                   "row 1 RowState is not a number"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"ID\" fieldtype=\"i4\"/></FIELDS>"
+                   "<PARAMS CHANGE_LOG=\"1 0\"/></METADATA><ROWDATA><ROW RowState=\"4\"/></ROWDATA></DATAPACKET>",
+                   "CHANGE_LOG must hold triples of numbers"},
+        RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"ID\" fieldtype=\"i4\"/></FIELDS>"
+                   "<PARAMS CHANGE_LOG=\"3 0 4\"/></METADATA><ROWDATA><ROW RowState=\"4\"/></ROWDATA></DATAPACKET>",
+                   "CHANGE_LOG refers to row 3, which does not exist"},
+        RejectCase{"<!DOCTYPE DATAPACKET [<!ENTITY e \"x\">]><DATAPACKET/>", "document type declaration"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW ID=\"1\"><ID/></ROW></ROWDATA></DATAPACKET>",
+                   "holds an element for field 'ID', which is not a nested dataset field"},
+        RejectCase{"<DATAPACKET>" FIELDS_ID "</DATAPACKET><extra/>", "line 1"}));
+
+TEST(PacketReader, AcceptsPacketsWithoutVersionOrRows) {
+  const LoadedPacket packet = ReadPacket("<DATAPACKET>" FIELDS_ID "</DATAPACKET>");
+  EXPECT_TRUE(packet.rows.empty());
+  EXPECT_EQ(packet.schema->fields.size(), 1u);
+}
+
+}  // namespace
+}  // namespace lumetra::dataset

@@ -1,0 +1,222 @@
+// SendMailMessage against a real SMTP server (aiosmtpd on loopback), whose
+// parser reads back every recipient, header and attachment.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "lumetra/automation/errors.h"
+#include "lumetra/mail/send_mail.h"
+#include "smtp_server_process.h"
+
+namespace lumetra::mail {
+namespace {
+
+using testing::ReceivedMessage;
+using testing::SmtpServerProcess;
+namespace fs = std::filesystem;
+
+constexpr std::chrono::milliseconds kTestReplyLimit{10000};
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "lumetra-attach-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  // Writes a file and returns its path as the script would pass it.
+  WideString Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path_ / fs::u8path(name), std::ios::binary) << bytes;
+    return FromUtf8((path_ / fs::u8path(name)).string());
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+struct Send {
+  WideString to, cc, bcc, subject = u"Test", body = u"<p>body</p>", attachments, user = u"sender@example.com",
+                                       password = u"pw", from_address;
+  bool tls = false;
+};
+
+WideString SendTo(const SmtpServerProcess& server, const Send& send) {
+  WideString result = u"stale";
+  SendMailMessage(send.to, send.cc, send.bcc, send.subject, send.body, send.attachments, send.user, send.password,
+                  u"127.0.0.1", u"", send.from_address, server.port(), send.tls, result, kTestReplyLimit);
+  return result;
+}
+
+std::size_t LongestLine(const std::string& text) {
+  std::size_t longest = 0, start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    longest = std::max(longest, end - start);
+  return std::max(longest, text.size() - start);
+}
+
+TEST(SendMail, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
+  SmtpServerProcess server;
+  TempFolder files;
+  const std::string binary = RandomBytes(300 * 1024 + 7, 1);
+  const std::string text = "first line\r\n.second line starts with a dot\r\n.\r\n";
+  const WideString bin_path = files.Write("data.bin", binary);
+  const WideString txt_path = files.Write("notas de caf\xc3\xa9 \xe2\x82\xac.txt", text);
+  const WideString missing = FromUtf8((files.path() / "missing.pdf").string());
+  fs::create_directory(files.path() / "folder.zip");
+  const WideString folder = FromUtf8((files.path() / "folder.zip").string());
+
+  Send send;
+  send.to = u"\"Doe, John\" <john@example.com>; ann@example.com";
+  send.cc = u"Jos\u00e9 \u00d1u\u00f1ez <jose@example.es>";
+  send.bcc = u"hidden@example.com, john@example.com";
+  send.subject = u"Informe de caf\u00e9 \u20ac \u2014 a subject long enough to need more than one encoded word";
+  send.body = u"<p>Hola \u00e1\u00e9\u00ed \u20ac</p>\r\n.\r\n..two dots\nlone LF=end ";
+  send.attachments = bin_path + u"|" + missing + u"||" + folder + u"|" + txt_path + u"|";
+  EXPECT_EQ(SendTo(server, send), kMailSent);
+
+  ASSERT_EQ(server.MessageCount(), 1);
+  const ReceivedMessage m = server.Message(1);
+  EXPECT_FALSE(m.tls);
+  EXPECT_EQ(m.login, "");
+  EXPECT_EQ(m.mail_from, "sender@example.com");
+  EXPECT_EQ(m.recipients, (std::vector<std::string>{"john@example.com", "ann@example.com", "jose@example.es",
+                                                    "hidden@example.com", "john@example.com"}));
+  EXPECT_EQ(m.HeaderNames(), (std::vector<std::string>{"From", "To", "Cc", "Subject", "Date", "MIME-Version",
+                                                       "Content-Type"}));
+  EXPECT_EQ(m.Header("From"), "\"sender@example.com\" <sender@example.com>");
+  EXPECT_EQ(m.Header("To"), "\"Doe, John\" <john@example.com>, ann@example.com");
+  EXPECT_EQ(m.Header("Cc"), "Jos\xc3\xa9 \xc3\x91u\xc3\xb1" "ez <jose@example.es>");
+  EXPECT_EQ(m.Header("Subject"), ToUtf8(send.subject));
+  EXPECT_EQ(m.Header("MIME-Version"), "1.0");
+  EXPECT_EQ(m.defects, 0);
+  EXPECT_LE(LongestLine(m.raw), 998u);
+
+  ASSERT_EQ(m.parts.size(), 3u);
+  EXPECT_EQ(m.parts[0].content_type, "text/html");
+  EXPECT_EQ(m.parts[0].disposition, "inline");
+  EXPECT_EQ(m.parts[0].bytes, "<p>Hola \xe1\xe9\xed ?</p>\r\n.\r\n..two dots\r\nlone LF=end ");
+  EXPECT_EQ(m.parts[1].content_type, "application/octet-stream");
+  EXPECT_EQ(m.parts[1].disposition, "attachment");
+  EXPECT_EQ(m.parts[1].file_name, "data.bin");
+  EXPECT_EQ(m.parts[1].bytes, binary);
+  EXPECT_EQ(m.parts[2].content_type, "text/plain");
+  EXPECT_EQ(m.parts[2].file_name, "notas de caf\xc3\xa9 \xe2\x82\xac.txt");
+  EXPECT_EQ(m.parts[2].bytes, text);
+}
+
+TEST(SendMail, TlsAndAuthLogin) {
+  SmtpServerProcess server({"--tls", "--auth"});
+  TempFolder files;
+  const std::string binary = RandomBytes(2 * 1024 * 1024 + 1, 2);
+  Send send;
+  send.to = u"to@example.com";
+  send.user = u"us\u00e9r";
+  send.password = u"p\u00e4ss\u20ac";
+  send.from_address = u"sender@example.com";  // the server takes ASCII envelopes only
+  send.tls = true;
+  send.attachments = files.Write("big.png", binary);
+  EXPECT_EQ(SendTo(server, send), kMailSent);
+
+  ASSERT_EQ(server.MessageCount(), 1);
+  const ReceivedMessage m = server.Message(1);
+  EXPECT_TRUE(m.tls);
+  EXPECT_EQ(m.login, "us\xe9r");
+  EXPECT_EQ(m.mail_from, "sender@example.com");
+  EXPECT_EQ(m.Header("From"), "us\xc3\xa9r <sender@example.com>");
+  EXPECT_EQ(m.password, "p\xe4ss?");
+  EXPECT_EQ(m.recipients, (std::vector<std::string>{"to@example.com"}));
+  ASSERT_EQ(m.parts.size(), 2u);
+  EXPECT_EQ(m.parts[1].content_type, "image/png");
+  EXPECT_EQ(m.parts[1].bytes, binary);
+}
+
+TEST(SendMail, ServerWithoutLoginIsUsedUnauthenticated) {
+  SmtpServerProcess server({"--auth", "--no-login"});
+  Send send;
+  send.to = u"to@example.com";
+  EXPECT_EQ(SendTo(server, send), kMailSent);
+  ASSERT_EQ(server.MessageCount(), 1);
+  EXPECT_EQ(server.Message(1).login, "");
+}
+
+TEST(SendMail, EmptyUserNameMeansNoFromAndAnEmptySender) {
+  SmtpServerProcess server;
+  Send send;
+  send.to = u"to@example.com";
+  send.user = u"";
+  EXPECT_EQ(SendTo(server, send), kMailSent);
+  const ReceivedMessage m = server.Message(1);
+  EXPECT_EQ(m.mail_from, "<>");  // how aiosmtpd records "MAIL FROM:<>"
+  EXPECT_FALSE(m.Header("From"));
+  ASSERT_EQ(m.parts.size(), 1u);
+  EXPECT_EQ(m.parts[0].content_type, "text/html");
+  EXPECT_EQ(m.parts[0].bytes, "<p>body</p>");
+  EXPECT_FALSE(m.Header("Cc"));
+}
+
+TEST(SendMail, TlsRequestedButNotOfferedSendsNothing) {
+  SmtpServerProcess server;
+  Send send;
+  send.to = u"to@example.com";
+  send.tls = true;
+  WideString result;
+  try {
+    SendMailMessage(send.to, u"", u"", u"s", u"b", u"", u"u", u"p", u"127.0.0.1", u"", u"", server.port(), true,
+                    result, kTestReplyLimit);
+    FAIL() << "sent without TLS";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message(), "SSL is not available on this server.");
+  }
+  EXPECT_EQ(result, kSendFailed);
+  EXPECT_EQ(server.MessageCount(), 0);
+}
+
+TEST(SendMail, ConnectFailuresSetTheConnectText) {
+  struct Case {
+    WideString host;
+    int32_t port;
+    std::string error;
+  };
+  const Case cases[] = {{u"127.0.0.1", 0, "A Port is required"},
+                        {u"127.0.0.1", 65536, "A Port is required"},
+                        {u"", 25, "A Host is required"},
+                        {u"127.0.0.1", testing::UnusedLoopbackPort(), "Connection refused"}};
+  for (const auto& c : cases) {
+    WideString result;
+    try {
+      SendMailMessage(u"a@x", u"", u"", u"s", u"b", u"", u"u", u"p", c.host, u"", u"", c.port, false, result);
+      ADD_FAILURE() << "sent to port " << c.port;
+    } catch (const Error& error) {
+      EXPECT_EQ(error.message(), c.error);
+    }
+    EXPECT_EQ(result, kConnectFailed);
+  }
+}
+
+TEST(SendMail, SendMailDeliversTheResultOnlyOnSuccess) {
+  SmtpServerProcess server;
+  WideString res = u"stale";
+  SendMail(u"to@example.com", u"", u"", u"s", u"b", u"", u"", u"", u"127.0.0.1", server.port(), false, res);
+  EXPECT_EQ(res, kMailSent);
+  EXPECT_EQ(server.MessageCount(), 1);
+
+  res = u"stale";
+  EXPECT_THROW(SendMail(u"a@x", u"", u"", u"s", u"b", u"", u"", u"", u"127.0.0.1", 0, false, res), Error);
+  EXPECT_EQ(res, u"stale");
+}
+
+}  // namespace
+}  // namespace lumetra::mail

@@ -1,0 +1,14 @@
+#include "lumetra/automation/win/bstr.h"
+
+namespace lumetra::win {
+
+WideString FromBstr(BSTR text) {
+  if (text == nullptr) return {};
+  return WideString(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+}
+
+BSTR ToBstr(const WideString& text) {
+  return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+}
+
+}  // namespace lumetra::win

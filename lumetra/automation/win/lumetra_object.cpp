@@ -1,0 +1,314 @@
+#include "lumetra/automation/win/lumetra_object.h"
+
+#include <new>
+
+#include "lumetra/automation/win/bstr.h"
+#include "lumetra/automation/win/variant_marshal.h"
+
+namespace lumetra::win {
+namespace {
+
+// Step 1 of every call: VARIANT outs become empty, BSTR outs null.
+bool ClearOut(VARIANT* out) {
+  if (out == nullptr) return false;
+  VariantInit(out);
+  return true;
+}
+
+bool ClearOut(BSTR* out) {
+  if (out == nullptr) return false;
+  *out = nullptr;
+  return true;
+}
+
+// Results reach the client only from a successful call.
+HRESULT Deliver(HRESULT hr, const Variant& result, VARIANT* out) {
+  if (FAILED(hr)) return hr;
+  return ToVariant(result, out);
+}
+
+HRESULT Deliver(HRESULT hr, const WideString& result, BSTR* out) {
+  if (FAILED(hr)) return hr;
+  *out = ToBstr(result);
+  return *out != nullptr ? hr : E_OUTOFMEMORY;
+}
+
+WideString Text(BSTR text) { return FromBstr(text); }
+WideString TextRef(const BSTR* text) { return FromBstr(text != nullptr ? *text : nullptr); }
+
+}  // namespace
+
+HRESULT LumetraObject::Create(ServerLifetime& lifetime, const LumetraTypeInfo& types, REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  // The object deletes itself when its last reference goes (Release).
+  auto* object = new (std::nothrow) LumetraObject(lifetime, types);
+  if (object == nullptr) return E_OUTOFMEMORY;
+  HRESULT hr = object->QueryInterface(riid, out);
+  object->Release();
+  return hr;
+}
+
+LumetraObject::LumetraObject(ServerLifetime& lifetime, const LumetraTypeInfo& types)
+    : lifetime_(lifetime), types_(types) {
+  lifetime_.AddObject();
+}
+
+LumetraObject::~LumetraObject() { lifetime_.ReleaseObject(); }
+
+// IUnknown ------------------------------------------------------------------
+
+STDMETHODIMP LumetraObject::QueryInterface(REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_ILumetraCOM) {
+    *out = static_cast<ILumetraCOM*>(this);
+  } else if (riid == IID_IDispatch) {
+    *out = static_cast<IDispatch*>(this);
+  } else if (riid == IID_ISupportErrorInfo) {
+    *out = static_cast<ISupportErrorInfo*>(this);
+  } else if (riid == IID_IProvideClassInfo) {
+    *out = static_cast<IProvideClassInfo*>(this);
+  } else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) LumetraObject::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) LumetraObject::Release() {
+  const ULONG refs = InterlockedDecrement(&refs_);
+  if (refs == 0) delete this;
+  return refs;
+}
+
+// IDispatch -----------------------------------------------------------------
+
+STDMETHODIMP LumetraObject::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+STDMETHODIMP LumetraObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  *info = types_.dispatch_info.get();
+  (*info)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP LumetraObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  return DispGetIDsOfNames(types_.interface_info.get(), names, count, ids);
+}
+
+STDMETHODIMP LumetraObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* arg_error) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) flags |= DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+  return types_.interface_info->Invoke(static_cast<ILumetraCOM*>(this), id, flags, params, result, exception,
+                                       arg_error);
+}
+
+// ISupportErrorInfo and IProvideClassInfo -------------------------------------
+
+STDMETHODIMP LumetraObject::InterfaceSupportsErrorInfo(REFIID riid) {
+  const bool ours = riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ILumetraCOM ||
+                    riid == IID_ISupportErrorInfo || riid == IID_IProvideClassInfo;
+  return ours ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP LumetraObject::GetClassInfo(ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = types_.class_info.get();
+  (*info)->AddRef();
+  return S_OK;
+}
+
+// ILumetraCOM ---------------------------------------------------------------
+
+STDMETHODIMP LumetraObject::JSONCreate(BSTR strJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  Variant result;
+  return Deliver(object_.JSONCreate(Text(strJSON), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONGetElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetElement(handle.get(), Text(key), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONGetNodeValue(VARIANT* iJSON, BSTR key, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetNodeValue(handle.get(), Text(key), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONGetArrayElement(VARIANT* iJSON, LONG index, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetArrayElement(handle.get(), index, result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONArrayCount(VARIANT* iJSON, LONG* count) {
+  if (count == nullptr) return E_POINTER;
+  VariantArg handle(iJSON);
+  int32_t result = 0;
+  HRESULT hr = object_.JSONArrayCount(handle.get(), result);
+  if (SUCCEEDED(hr)) *count = result;
+  return hr;
+}
+
+STDMETHODIMP LumetraObject::JSONFree(VARIANT* iJSON) {
+  VariantArg handle(iJSON);
+  return object_.JSONFree(handle.get());
+}
+
+STDMETHODIMP LumetraObject::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONAddElement(handle.get(), Text(key), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONAddNode(VARIANT* iJSON, BSTR key, VARIANT value) {
+  VariantArg handle(iJSON);
+  VariantArg node_value(&value);
+  return object_.JSONAddNode(handle.get(), Text(key), node_value.get());
+}
+
+STDMETHODIMP LumetraObject::JSONFormat(VARIANT* iJSON, BSTR* oStrJSON) {
+  if (!ClearOut(oStrJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  WideString result;
+  return Deliver(object_.JSONFormat(handle.get(), result), result, oStrJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONAddArray(handle.get(), Text(key), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONAddArrayElement(handle.get(), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONAddNodeAsNumber(VARIANT* iJSON, VARIANT key, VARIANT* value) {
+  VariantArg handle(iJSON);
+  VariantArg name(&key);
+  VariantArg number(value);
+  return object_.JSONAddNodeAsNumber(handle.get(), name.get(), number.get());
+}
+
+STDMETHODIMP LumetraObject::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT key, VARIANT* value) {
+  VariantArg handle(iJSON);
+  VariantArg name(&key);
+  VariantArg flag(value);
+  return object_.JSONAddNodeAsBool(handle.get(), name.get(), flag.get());
+}
+
+STDMETHODIMP LumetraObject::JSONGetPairKey(VARIANT* iJSON, VARIANT* key) {
+  if (!ClearOut(key)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetPairKey(handle.get(), result), result, key);
+}
+
+STDMETHODIMP LumetraObject::JSONIsObject(VARIANT* iJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONIsObject(handle.get(), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONIsArray(VARIANT* iJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONIsArray(handle.get(), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONCount(VARIANT* iJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONCount(handle.get(), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONGetPair(VARIANT* iJSON, LONG index, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetPair(handle.get(), index, result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONGetPairValue(VARIANT* iJSON, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONGetPairValue(handle.get(), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::JSONAddArrayElementNested(VARIANT* iJSON, BSTR value, VARIANT* oJSON) {
+  if (!ClearOut(oJSON)) return E_POINTER;
+  VariantArg handle(iJSON);
+  Variant result;
+  return Deliver(object_.JSONAddArrayElementNested(handle.get(), Text(value), result), result, oJSON);
+}
+
+STDMETHODIMP LumetraObject::DSToJSON(BSTR* iXML, BSTR* iJSON, BSTR* iKeyField, VARIANT iKeyValue, BSTR* iTypeOper,
+                                     BSTR* oXML) {
+  if (!ClearOut(oXML)) return E_POINTER;
+  VariantArg key_value(&iKeyValue);
+  WideString result;
+  HRESULT hr = object_.DSToJSON(TextRef(iXML), TextRef(iJSON), TextRef(iKeyField), key_value.get(),
+                                TextRef(iTypeOper), result);
+  return Deliver(hr, result, oXML);
+}
+
+STDMETHODIMP LumetraObject::SendMail(BSTR Destino, BSTR CC, BSTR CCO, BSTR Asunto, BSTR Mensaje, BSTR Adjuntos,
+                                     BSTR UserName, BSTR UserPass, BSTR Server, int Port, VARIANT_BOOL TSL,
+                                     BSTR* Res) {
+  if (!ClearOut(Res)) return E_POINTER;
+  WideString result;
+  HRESULT hr = object_.SendMail(Text(Destino), Text(CC), Text(CCO), Text(Asunto), Text(Mensaje), Text(Adjuntos),
+                                Text(UserName), Text(UserPass), Text(Server), Port, TSL != VARIANT_FALSE, result);
+  return Deliver(hr, result, Res);
+}
+
+STDMETHODIMP LumetraObject::EncodeBase64(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res) {
+  if (Res == nullptr) return E_POINTER;
+  bool failed = true;
+  HRESULT hr = object_.EncodeBase64(Text(InputText), Text(OutputPath), failed);
+  if (SUCCEEDED(hr)) *Res = failed ? VARIANT_TRUE : VARIANT_FALSE;
+  return hr;
+}
+
+STDMETHODIMP LumetraObject::DecodeBase64(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res) {
+  if (Res == nullptr) return E_POINTER;
+  bool failed = true;
+  HRESULT hr = object_.DecodeBase64(Text(InputText), Text(OutputPath), failed);
+  if (SUCCEEDED(hr)) *Res = failed ? VARIANT_TRUE : VARIANT_FALSE;
+  return hr;
+}
+
+STDMETHODIMP LumetraObject::Version(BSTR* Version) {
+  if (!ClearOut(Version)) return E_POINTER;
+  WideString result;
+  return Deliver(object_.Version(result), result, Version);
+}
+
+}  // namespace lumetra::win

@@ -1,0 +1,119 @@
+// Lumetra.exe: the out-of-process automation server of the class LumetraCOM.
+//
+// With a registration switch it writes or removes its registry entries and
+// ends. Otherwise it registers its class object, shows its tray icon and runs
+// the message loop of its main thread, a single-threaded apartment that
+// delivers every automation call.
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+
+#include "lumetra/automation/win/class_factory.h"
+#include "lumetra/automation/win/main_form.h"
+#include "lumetra/automation/win/platform_conversions.h"
+#include "lumetra/automation/win/registration.h"
+#include "lumetra/automation/win/server_lifetime.h"
+#include "lumetra/automation/win/start_mode.h"
+#include "lumetra/automation/win/type_info.h"
+#include "lumetra_h.h"  // generated from lumetra.idl
+
+namespace lumetra::win {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+void ShowError(const std::wstring& message) {
+  MessageBoxW(nullptr, message.c_str(), L"Lumetra", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+std::wstring HResultText(const wchar_t* what, HRESULT hr) {
+  wchar_t text[160];
+  wsprintfW(text, L"%s (0x%08X)", what, static_cast<unsigned>(hr));
+  return text;
+}
+
+void RunMessageLoop() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// Serves activations until the quit message. The lifetime and the class
+// factory are owned by the caller, outside the apartment: the COM runtime may
+// release what clients left behind when the apartment ends.
+int Serve(HINSTANCE instance, ServerLifetime& lifetime, LumetraTypeInfo& types, ClassFactory& factory) {
+  HRESULT hr = LoadLumetraTypeInfo(types);
+  if (FAILED(hr)) {
+    ShowError(HResultText(L"Cannot load the type library", hr));
+    return kExitFailure;
+  }
+  {
+    ClassObjectRegistration registration;
+    hr = registration.Register(CLSID_LumetraCOM, static_cast<IClassFactory*>(&factory));
+    if (FAILED(hr)) {
+      ShowError(HResultText(L"Cannot register the class object", hr));
+      types = {};
+      return kExitFailure;
+    }
+    CoResumeClassObjects();
+
+    MainForm form(instance, lifetime);
+    form.Create();  // without a display there is no tray icon; serving goes on all the same
+    RunMessageLoop();
+  }
+  types = {};
+  return kExitOk;
+}
+
+int Run(HINSTANCE instance) {
+  const StartOptions options = ParseStartOptions(ProcessArguments());
+  ServerLifetime lifetime(options.mode, GetCurrentThreadId());
+  LumetraTypeInfo types;
+  ClassFactory factory(lifetime, types);
+
+  ComApartment apartment;
+  if (FAILED(apartment.result())) {
+    ShowError(HResultText(L"Cannot initialise COM", apartment.result()));
+    return kExitFailure;
+  }
+  InstallWindowsConversions();
+
+  switch (options.mode) {
+    case StartMode::RegServer:
+      if (auto failure = RegisterServer(options.per_user)) {
+        ShowError(*failure);
+        return kExitFailure;
+      }
+      return kExitOk;
+    case StartMode::UnregServer:
+      UnregisterServer(options.per_user);
+      return kExitOk;
+    case StartMode::Standalone:
+    case StartMode::Automation:
+      break;
+  }
+  return Serve(instance, lifetime, types, factory);
+}
+
+}  // namespace
+}  // namespace lumetra::win
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return lumetra::win::Run(instance); }

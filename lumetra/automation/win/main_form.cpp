@@ -1,0 +1,137 @@
+#include "lumetra/automation/win/main_form.h"
+
+#include <cwchar>
+
+namespace lumetra::win {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TFormMain";
+constexpr wchar_t kCaption[] = L"Lumetra - Vantorel ";
+constexpr wchar_t kApplicationTitle[] = L"Lumetra";
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kTrayIconId = 1;
+constexpr UINT kSalirCommand = 100;
+
+constexpr wchar_t kConfirmCaption[] = L"Confirm";
+constexpr wchar_t kConfirmText[] = L"\u00BFEst\u00E1 seguro que desea cerrar?";
+constexpr wchar_t kWarningCaption[] = L"COM Server Warning";
+constexpr wchar_t kWarningText[] =
+    L"There are still active COM objects in this application.  One or more clients may have references to these "
+    L"objects, so manually closing this application may cause those client application(s) to fail.\r\n\r\n"
+    L"Are you sure you want to close this application?";
+
+}  // namespace
+
+MainForm::~MainForm() {
+  RemoveTrayIcon();
+  if (window_) DestroyWindow(window_);
+}
+
+bool MainForm::Create() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.lpszClassName = kWindowClass;
+  icon_ = LoadIconW(instance_, L"MAINICON");
+  wc.hIcon = icon_;
+  RegisterClassExW(&wc);
+  // Single border, system menu and minimise button, as designed; the window is never shown.
+  window_ = CreateWindowExW(0, kWindowClass, kCaption, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 313, 155, nullptr, nullptr, instance_, this);
+  if (window_ == nullptr) return false;
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+  AddTrayIcon();
+  return true;
+}
+
+LRESULT CALLBACK MainForm::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<MainForm*>(create->lpCreateParams)->window_ = window;
+  }
+  auto* form = reinterpret_cast<MainForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (form == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  return form->HandleMessage(message, wparam, lparam);
+}
+
+LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (taskbar_created_ != 0 && message == taskbar_created_) {
+    icon_added_ = false;
+    AddTrayIcon();
+    return 0;
+  }
+  switch (message) {
+    case kTrayMessage:
+      if (LOWORD(lparam) == WM_RBUTTONUP) ShowPopupMenu();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kSalirCommand) Salir1Click();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam) {
+        CanTerminate();
+        RemoveTrayIcon();
+        ExitProcess(0);
+      }
+      return 0;
+    case WM_CLOSE:
+      return 0;  // only "Salir" ends the server
+    default:
+      return DefWindowProcW(window_, message, wparam, lparam);
+  }
+}
+
+void MainForm::AddTrayIcon() {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kTrayMessage;
+  data.hIcon = icon_;
+  wcsncpy(data.szTip, kApplicationTitle, 127);
+  // Without a notification area (no shell, no display) there is no icon; the server serves all the same.
+  icon_added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void MainForm::RemoveTrayIcon() {
+  if (!icon_added_) return;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  Shell_NotifyIconW(NIM_DELETE, &data);
+  icon_added_ = false;
+}
+
+void MainForm::ShowPopupMenu() {
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  AppendMenuW(menu, MF_STRING, kSalirCommand, L"Salir");
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  SetForegroundWindow(window_);
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window_, nullptr);
+  // Lets the menu close when the user clicks elsewhere next time.
+  PostMessageW(window_, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+void MainForm::Salir1Click() {
+  const int answer = MessageBoxW(window_, kConfirmText, kConfirmCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1);
+  if (answer == IDNO) return;
+  if (CanTerminate()) lifetime_.RequestQuit();
+}
+
+bool MainForm::CanTerminate() {
+  if (lifetime_.object_count() <= 0) return true;
+  const int answer =
+      MessageBoxW(nullptr, kWarningText, kWarningCaption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TASKMODAL);
+  return answer == IDYES;
+}
+
+}  // namespace lumetra::win

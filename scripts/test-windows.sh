@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds Lumetra.exe with mingw-w64 and runs the Wine tests (tests/wine/test_*.sh)
+# in a fresh Wine prefix. Ends with the line "N passed, N failed" and fails
+# when any test failed.
+# Usage: scripts/test-windows.sh [TEST_NAME...]   (default: every test)
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+scripts/setup.sh windows || exit 1
+# The XML library of the dataset engine, built from Debian's source package.
+scripts/build-libxml2-windows.sh || exit 1
+
+build="$root/build/windows"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client || exit 1
+
+export LUMETRA_EXE="$build/lumetra/automation/win/Lumetra.exe"
+export LUMETRA_CLIENT_EXE="$build/lumetra/automation/win/lumetra_early_bound_client.exe"
+export WINEPREFIX="$root/build/wineprefix"
+export WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko install dialogs in the fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LUMETRA_TEST_WORK="$root/build/wine-tests"
+
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$WINEPREFIX" "$LUMETRA_TEST_WORK"
+mkdir -p "$LUMETRA_TEST_WORK"
+echo "creating the Wine prefix $WINEPREFIX"
+if ! env -u DISPLAY timeout 300 wine wineboot -i >/dev/null 2>&1; then
+  echo "wineboot failed"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+timeout 60 wineserver -w || true
+
+if [[ $# -gt 0 ]]; then
+  tests=()
+  for name in "$@"; do tests+=("$root/tests/wine/$name.sh"); done
+else
+  tests=("$root"/tests/wine/test_*.sh)
+fi
+
+passed=0
+failed=0
+for test in "${tests[@]}"; do
+  name="$(basename "$test" .sh)"
+  log="$LUMETRA_TEST_WORK/$name.log"
+  if timeout 600 bash "$test" >"$log" 2>&1; then
+    echo "PASS $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name"
+    sed 's/^/    /' "$log" | tail -40
+    failed=$((failed + 1))
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+done
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

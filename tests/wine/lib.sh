@@ -1,0 +1,75 @@
+# Helpers shared by the Wine tests. Each test is its own script: it sources
+# this file, sets up what it needs in the prefix prepared by
+# scripts/test-windows.sh (WINEPREFIX, LUMETRA_EXE) and exits 0 on success.
+set -uo pipefail
+
+: "${WINEPREFIX:?set by scripts/test-windows.sh}"
+: "${LUMETRA_EXE:?set by scripts/test-windows.sh}"
+export WINEDEBUG=-all
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+work="${LUMETRA_TEST_WORK:?set by scripts/test-windows.sh}"
+
+# The Windows form of a Unix path on drive Z:.
+winpath() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
+
+LUMETRA_WIN="$(winpath "$LUMETRA_EXE")"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Runs a Windows program under Wine, bounded in time.
+w() { timeout 120 wine "$@"; }
+
+# Runs a script with cscript; its output goes to stdout. Arguments after the script are passed on.
+cscript() { local script="$1"; shift; timeout 120 wine cscript //nologo "$(winpath "$script")" "$@"; }
+
+# Lumetra processes running now.
+server_pids() { pgrep -f 'Lumetra\.exe( |$)' || true; }
+
+# Waits (at most $2 seconds, default 60) until the shell condition $1 holds.
+wait_for() {
+  local condition="$1" limit="${2:-60}" i
+  for ((i = 0; i < limit * 5; i++)); do
+    eval "$condition" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+register() { w "$LUMETRA_EXE" /regserver || fail "/regserver exited $?"; }
+unregister() { w "$LUMETRA_EXE" /unregserver || true; }
+
+# The default value of a registry key, or nothing when the key is missing.
+reg_default() {
+  w reg query "$1" /ve "${@:2}" 2>/dev/null | tr -d '\r' | awk -F'    ' '/\(Default\)/ { print $4 }'
+}
+
+# Asserts the default value of a registry key.
+expect_key() {
+  local key="$1" expected="$2" actual
+  actual="$(reg_default "$key" "${@:3}")"
+  [[ "$actual" == "$expected" ]] || fail "$key ${*:3}: expected '$expected', got '$actual'"
+}
+
+expect_no_key() {
+  w reg query "$1" "${@:2}" >/dev/null 2>&1 && fail "$1 ${*:2} still exists"
+  return 0
+}
+
+# Runs a client script and fails on any line starting with FAIL or a non-zero exit.
+# The output goes through a file: a server that COM starts inherits the
+# client's standard handles, and a pipe would stay open as long as it runs.
+run_client() {
+  local out status file
+  file="$(mktemp "$work/client.XXXXXX")"
+  "$@" >"$file" 2>&1
+  status=$?
+  out="$(tr -d '\r' <"$file")"
+  printf '%s\n' "$out"
+  [[ $status -eq 0 ]] || fail "client exited $status: $*"
+  grep -q '^FAIL' <<<"$out" && fail "client reported failures: $*"
+  grep -q '^OK' <<<"$out" || fail "client did not finish: $*"
+  return 0
+}
+
+# Every test ends with no Wine process left behind.
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT

@@ -86,10 +86,16 @@ Variant Variant::Unknown(void* object) {
   return v;
 }
 
-Variant Variant::ArrayOf(VarTypeCode element_type) {
+Variant Variant::ArrayOf(VarTypeCode element_type, std::vector<Variant> elements) {
   Variant v;
   v.type_ = static_cast<VarTypeCode>(vt::Array | (element_type & vt::TypeMask));
+  if (!elements.empty()) v.elements_ = std::make_shared<const std::vector<Variant>>(std::move(elements));
   return v;
+}
+
+const std::vector<Variant>& Variant::array_elements() const {
+  static const std::vector<Variant> kNone;
+  return elements_ ? *elements_ : kNone;
 }
 
 Variant Variant::ByRef(const Variant& target) {
@@ -103,6 +109,7 @@ Variant Variant::ByRef(const Variant& target) {
 bool Variant::operator==(const Variant& other) const {
   if (type_ != other.type_) return false;
   if (is_byref()) return value_.ref == other.value_.ref;
+  if ((type_ & vt::Array) != 0) return array_elements() == other.array_elements();
   switch (type_ & vt::TypeMask) {
     case vt::BStr:
       return text_ == other.text_;

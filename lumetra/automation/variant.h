@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "lumetra/automation/wide_string.h"
 
@@ -77,7 +79,9 @@ class Variant {
   static Variant Decimal(DecimalValue v);
   static Variant Dispatch(void* object);  // not owned
   static Variant Unknown(void* object);   // not owned
-  static Variant ArrayOf(VarTypeCode element_type);  // opaque: only its type code matters here
+  // An array of one dimension with its elements in index order (each element
+  // already a value of its own kind; element_type is the array's declared kind).
+  static Variant ArrayOf(VarTypeCode element_type, std::vector<Variant> elements = {});
   static Variant ByRef(const Variant& target);
 
   VarTypeCode type() const { return type_; }
@@ -96,6 +100,7 @@ class Variant {
   void* object() const { return value_.p; }              // Dispatch, Unknown
   const WideString& string_value() const { return text_; }  // BStr
   const DecimalValue& decimal_value() const { return decimal_; }
+  const std::vector<Variant>& array_elements() const;  // Array kinds; empty otherwise
 
   // Same kind and same payload (by-reference values compare their targets' addresses).
   bool operator==(const Variant& other) const;
@@ -115,6 +120,7 @@ class Variant {
   } value_{};
   DecimalValue decimal_{};
   WideString text_;
+  std::shared_ptr<const std::vector<Variant>> elements_;  // shared: copies of an array are cheap
 };
 
 }  // namespace lumetra

@@ -42,7 +42,8 @@ void LocateKey(Dataset& dataset, WideStringView key_fields, const KeyValue& key)
 KeyValue KeyValue::From(const Variant& value) {
   KeyValue key;
   key.value = value;
-  if ((value.deref().type() & vt::Array) != 0) key.elements.emplace();
+  const Variant& v = value.deref();
+  if ((v.type() & vt::Array) != 0) key.elements = v.array_elements();
   return key;
 }
 

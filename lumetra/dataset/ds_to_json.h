@@ -26,8 +26,7 @@ struct KeyValue {
   Variant value;                                // a single value (ignored for an array)
   std::optional<std::vector<Variant>> elements; // set when the argument is an array
 
-  // An automation value as a key; an array value whose elements the portable
-  // Variant does not carry becomes an array without elements.
+  // An automation value as a key; an array gives its elements.
   static KeyValue From(const Variant& value);
 };
 

@@ -255,11 +255,17 @@ TEST(DSToJSON, APacketThatCannotBeLoadedThrows) {
   EXPECT_THROW(DSToJSON(u"<x/>", u"{}", u"ID", Key(Variant::I4(1)), u"X"), Error);
 }
 
-TEST(DSToJSON, AnArrayKeyWithoutElementsFailsQuietly) {
-  const KeyValue key = KeyValue::From(Variant::ArrayOf(vt::Variant));
+TEST(DSToJSON, AnArrayArgumentGivesItsElementsAsKeys) {
+  const Variant array = Variant::ArrayOf(vt::Variant, {Variant::String(u"B2"), Variant::I4(41)});
+  const KeyValue key = KeyValue::From(Variant::ByRef(array));
   ASSERT_TRUE(key.elements.has_value());
-  EXPECT_EQ(DSToJSON(FixtureW("people.xml"), u"{}", u"ID", key, u"M"), u"");
+  EXPECT_EQ(*key.elements, array.array_elements());
+  EXPECT_NE(DSToJSON(FixtureW("people.xml"), u"{\"NAME\":\"k\"}", u"CODE;AGE", key, u"M"), u"");
   EXPECT_FALSE(KeyValue::From(Variant::I4(1)).elements.has_value());
+
+  const KeyValue empty = KeyValue::From(Variant::ArrayOf(vt::Variant));
+  ASSERT_TRUE(empty.elements.has_value());
+  EXPECT_EQ(DSToJSON(FixtureW("people.xml"), u"{}", u"ID", empty, u"M"), u"");  // fails quietly
 }
 
 TEST(DSToJSON, OurOutputLoadsAgainAndKeepsEverything) {

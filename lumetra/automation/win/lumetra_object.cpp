@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "lumetra/automation/method_table.h"
 #include "lumetra/automation/win/bstr.h"
+#include "lumetra/automation/win/string_ref_args.h"
 #include "lumetra/automation/win/variant_marshal.h"
 
 namespace lumetra::win {
@@ -110,7 +112,8 @@ STDMETHODIMP LumetraObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DIS
                                    EXCEPINFO* exception, UINT* arg_error) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) flags |= DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
-  return types_.interface_info->Invoke(static_cast<ILumetraCOM*>(this), id, flags, params, result, exception,
+  StringRefArgs args(FindMethod(static_cast<int32_t>(id)), params);
+  return types_.interface_info->Invoke(static_cast<ILumetraCOM*>(this), id, flags, args.get(), result, exception,
                                        arg_error);
 }
 

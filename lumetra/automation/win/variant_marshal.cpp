@@ -1,5 +1,7 @@
 #include "lumetra/automation/win/variant_marshal.h"
 
+#include <vector>
+
 #include "lumetra/automation/win/bstr.h"
 
 namespace lumetra::win {
@@ -68,6 +70,55 @@ DecimalValue FromDecimal(const DECIMAL& d) {
   return value;
 }
 
+namespace {
+
+// The kinds whose array elements fit the data field of a VARIANT.
+bool IsPlainElementType(VARTYPE type) {
+  switch (type) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR:
+    case VT_ERROR: case VT_BOOL: case VT_DISPATCH: case VT_UNKNOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The elements of a one-dimensional array in index order; other arrays give none.
+std::vector<Variant> ArrayElements(SAFEARRAY* array, VARTYPE element_type) {
+  std::vector<Variant> elements;
+  LONG lower = 0;
+  LONG upper = -1;
+  if (array == nullptr || SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    return elements;
+  }
+  if (element_type != VT_VARIANT && element_type != VT_DECIMAL && !IsPlainElementType(element_type)) return elements;
+  for (LONG i = lower; i <= upper; ++i) {
+    VARIANT element;
+    VariantInit(&element);
+    HRESULT hr;
+    if (element_type == VT_VARIANT) {
+      hr = SafeArrayGetElement(array, &i, &element);
+    } else if (element_type == VT_DECIMAL) {
+      hr = SafeArrayGetElement(array, &i, &V_DECIMAL(&element));  // a DECIMAL fills the whole VARIANT
+      V_VT(&element) = VT_DECIMAL;
+    } else {
+      hr = SafeArrayGetElement(array, &i, &V_UI1(&element));  // the data field of the VARIANT
+      V_VT(&element) = element_type;
+    }
+    Variant value = SUCCEEDED(hr) ? FromVariant(element) : Variant();
+    // The element's copy is released below, so an object must not be kept by pointer.
+    if (value.type() == vt::Dispatch || value.type() == vt::Unknown) value = Variant::Unknown(nullptr);
+    elements.push_back(std::move(value));
+    VariantClear(&element);
+  }
+  return elements;
+}
+
+}  // namespace
+
 Variant FromVariant(const VARIANT& in) {
   if (V_VT(&in) == (VT_VARIANT | VT_BYREF)) {
     return V_VARIANTREF(&in) ? FromVariant(*V_VARIANTREF(&in)) : Variant();
@@ -75,7 +126,7 @@ Variant FromVariant(const VARIANT& in) {
   if (IsNullReference(in)) return Variant();
   const VARIANT v = (V_VT(&in) & VT_BYREF) ? Dereference(in) : in;
   const VARTYPE type = V_VT(&v);
-  if (type & VT_ARRAY) return Variant::ArrayOf(type & VT_TYPEMASK);
+  if (type & VT_ARRAY) return Variant::ArrayOf(type & VT_TYPEMASK, ArrayElements(V_ARRAY(&v), type & VT_TYPEMASK));
   switch (type) {
     case VT_EMPTY: return Variant();
     case VT_NULL: return Variant::Null();

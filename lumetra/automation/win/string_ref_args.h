@@ -1,0 +1,36 @@
+// Script clients pass a string either by value (a literal) or as a reference
+// to their own VARIANT (a variable); the type library's dispatch accepts only
+// VT_BSTR | VT_BYREF for a BSTR* [in] parameter and refuses both with a type
+// mismatch. StringRefArgs is a copy of a call's arguments in which each
+// argument of such a parameter refers to a string converted from the caller's
+// value. The caller's arguments are never changed; the parameters are [in],
+// so nothing flows back.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <vector>
+
+#include "lumetra/automation/method_table.h"
+
+namespace lumetra::win {
+
+class StringRefArgs {
+ public:
+  StringRefArgs(const MethodInfo* method, DISPPARAMS* params);
+  ~StringRefArgs();
+  StringRefArgs(const StringRefArgs&) = delete;
+  StringRefArgs& operator=(const StringRefArgs&) = delete;
+
+  // The arguments to dispatch: the copy, or the caller's own when nothing needed converting.
+  DISPPARAMS* get() { return params_; }
+
+ private:
+  DISPPARAMS* params_;
+  DISPPARAMS copy_{};
+  std::vector<VARIANT> args_;
+  std::vector<BSTR> strings_;  // owned; args_ point into it
+};
+
+}  // namespace lumetra::win

@@ -98,6 +98,20 @@ void MainForm::AddTrayIcon() {
   icon_added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
+// Handles what is already queued, so the menu opens on a window that has caught
+// up with the foreground change. A quit request is left for the main loop.
+void MainForm::ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 void MainForm::RemoveTrayIcon() {
   if (!icon_added_) return;
   NOTIFYICONDATAW data{};
@@ -115,6 +129,7 @@ void MainForm::ShowPopupMenu() {
   POINT cursor{};
   GetCursorPos(&cursor);
   SetForegroundWindow(window_);
+  ProcessPendingMessages();
   TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window_, nullptr);
   // Lets the menu close when the user clicks elsewhere next time.
   PostMessageW(window_, WM_NULL, 0, 0);

@@ -27,6 +27,7 @@ class MainForm {
 
   void AddTrayIcon();
   void RemoveTrayIcon();
+  void ProcessPendingMessages();
   void ShowPopupMenu();
   void Salir1Click();
   // The exit checks: false when the user chose to keep the server running.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Lumetra.exe with mingw-w64 and runs the Wine tests (tests/wine/test_*.sh)
+# Builds Lumetra.exe and Tolvane.exe with mingw-w64 and runs the Wine tests (tests/wine/test_*.sh)
 # in a fresh Wine prefix. Ends with the line "N passed, N failed" and fails
 # when any test failed.
 # Usage: scripts/test-windows.sh [TEST_NAME...]   (default: every test)
@@ -14,10 +14,13 @@ scripts/build-libxml2-windows.sh || exit 1
 build="$root/build/windows"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
-cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client || exit 1
+cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client \
+  Tolvane tolvane_wine_worker tolvane_wine_probe || exit 1
 
 export LUMETRA_EXE="$build/lumetra/automation/win/Lumetra.exe"
 export LUMETRA_CLIENT_EXE="$build/lumetra/automation/win/lumetra_early_bound_client.exe"
+export TOLVANE_EXE="$build/tolvane/win/Tolvane.exe"
+export TOLVANE_WORKER_EXE="$build/tests/wine/tolvane/tolvane_wine_worker.exe"
 export WINEPREFIX="$root/build/wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko install dialogs in the fresh prefix.

@@ -1,9 +1,9 @@
 #include "lumetra/dataset/date_time.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "lumetra/automation/variant_convert.h"
 
@@ -118,10 +118,53 @@ std::optional<double> TimeOnly(const CivilDateTime& civil) {
   return ToDayNumber(t);
 }
 
-std::string Format(const char* format, int a, int b, int c, int d = 0) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, format, a, b, c, d);
-  return buffer;
+// The year of a two-digit year: the first year ending in those digits from
+// 50 years before the current year on.
+int WindowedYear(int two_digits) {
+  const std::chrono::year_month_day today{std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+  const int pivot = static_cast<int>(today.year()) - 50;
+  int year = pivot / 100 * 100 + two_digits;
+  if (year < pivot) year += 100;
+  return year;
+}
+
+// "d-m-yyyy" or "d-m-yy".
+bool DayMonthYear(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  if (!SomeDigits(text, pos, 2, civil.day) || !Char(text, pos, '-') || !SomeDigits(text, pos, 2, civil.month) ||
+      !Char(text, pos, '-')) {
+    return false;
+  }
+  const size_t start = pos;
+  if (!SomeDigits(text, pos, 4, civil.year)) return false;
+  if (pos - start == 2) civil.year = WindowedYear(civil.year);
+  return pos - start == 2 || pos - start == 4;
+}
+
+// "h:nn:ss" with ".z" to ".zzz" or nothing after it.
+bool DayMonthYearTime(std::string_view text, size_t& pos, CivilDateTime& civil) {
+  if (!SomeDigits(text, pos, 2, civil.hour) || !Char(text, pos, ':') || !Digits(text, pos, 2, civil.minute) ||
+      !Char(text, pos, ':') || !Digits(text, pos, 2, civil.second)) {
+    return false;
+  }
+  if (!Char(text, pos, '.')) return true;
+  int fraction = 0;
+  const size_t start = pos;
+  if (!SomeDigits(text, pos, 3, fraction)) return false;
+  for (size_t n = pos - start; n < 3; ++n) fraction *= 10;
+  civil.millisecond = fraction;
+  return true;
+}
+
+// Appends a number of at least `width` digits (zeros in front).
+void Put(std::string& out, int value, int width) {
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && n < 11);
+  while (n < width) digits[n++] = '0';
+  while (n > 0) out.push_back(digits[--n]);
 }
 
 }  // namespace
@@ -156,12 +199,17 @@ std::optional<CivilDateTime> FromDayNumber(double day_number) {
   return c;
 }
 
-std::optional<double> ParsePacketDate(std::string_view text) {
+std::optional<double> ParsePacketDate(std::string_view text, DateForm* form) {
   CivilDateTime c;
   size_t pos = 0;
-  if (!Digits(text, pos, 4, c.year) || !Digits(text, pos, 2, c.month) || !Digits(text, pos, 2, c.day)) {
-    return std::nullopt;
+  if (Digits(text, pos, 4, c.year) && Digits(text, pos, 2, c.month) && Digits(text, pos, 2, c.day)) {
+    if (form) *form = DateForm::Standard;
+    return Finish(text, pos, c);
   }
+  c = CivilDateTime{};
+  pos = 0;
+  if (!DayMonthYear(text, pos, c)) return std::nullopt;
+  if (form) *form = DateForm::DayMonthYear;
   return Finish(text, pos, c);
 }
 
@@ -172,27 +220,49 @@ std::optional<double> ParsePacketTime(std::string_view text) {
   return TimeOnly(c);
 }
 
-std::optional<double> ParsePacketDateTime(std::string_view text) {
+std::optional<double> ParsePacketDateTime(std::string_view text, DateForm* form) {
   CivilDateTime c;
   size_t pos = 0;
-  if (!Digits(text, pos, 4, c.year) || !Digits(text, pos, 2, c.month) || !Digits(text, pos, 2, c.day) ||
-      !Char(text, pos, 'T') || !PacketTime(text, pos, c)) {
-    return std::nullopt;
+  if (Digits(text, pos, 4, c.year) && Digits(text, pos, 2, c.month) && Digits(text, pos, 2, c.day)) {
+    if (!Char(text, pos, 'T') || !PacketTime(text, pos, c)) return std::nullopt;
+    if (form) *form = DateForm::Standard;
+    return Finish(text, pos, c);
   }
+  c = CivilDateTime{};
+  pos = 0;
+  if (!DayMonthYear(text, pos, c)) return std::nullopt;
+  if (pos < text.size() && (!Char(text, pos, ' ') || !DayMonthYearTime(text, pos, c))) return std::nullopt;
+  if (form) *form = DateForm::DayMonthYear;
   return Finish(text, pos, c);
 }
 
-std::string FormatPacketDate(double day_number) {
+std::string FormatPacketDate(double day_number, DateForm form) {
   const CivilDateTime c = FromDayNumber(day_number).value_or(CivilDateTime{});
-  return Format("%04d%02d%02d", c.year, c.month, c.day);
+  std::string text;
+  if (form == DateForm::DayMonthYear) {
+    Put(text, c.day, 1), text += '-', Put(text, c.month, 1), text += '-', Put(text, c.year, 4);
+  } else {
+    Put(text, c.year, 4), Put(text, c.month, 2), Put(text, c.day, 2);
+  }
+  return text;
 }
 
-std::string FormatPacketTime(double day_number) {
+std::string FormatPacketTime(double day_number, DateForm form) {
   const CivilDateTime c = FromDayNumber(day_number).value_or(CivilDateTime{});
-  return Format("%02d:%02d:%02d%03d", c.hour, c.minute, c.second, c.millisecond);
+  std::string text;
+  Put(text, c.hour, 2), text += ':', Put(text, c.minute, 2), text += ':', Put(text, c.second, 2);
+  if (form == DateForm::DayMonthYear) {
+    if (c.millisecond != 0) text += '.', Put(text, c.millisecond, 3);
+  } else {
+    Put(text, c.millisecond, 3);
+  }
+  return text;
 }
 
-std::string FormatPacketDateTime(double day_number) {
+std::string FormatPacketDateTime(double day_number, DateForm form) {
+  if (form == DateForm::DayMonthYear) {
+    return FormatPacketDate(day_number, form) + " " + FormatPacketTime(day_number, form);
+  }
   return FormatPacketDate(day_number) + "T" + FormatPacketTime(day_number);
 }
 

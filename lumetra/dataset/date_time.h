@@ -21,15 +21,26 @@ std::optional<double> ToDayNumber(const CivilDateTime& civil);
 // nullopt for a day number outside years 1..9999 or not finite.
 std::optional<CivilDateTime> FromDayNumber(double day_number);
 
-// Packet texts: dates "yyyymmdd", times "hh:nn:ssmmm", date-times
-// "yyyymmddThh:nn:ssmmm". The readers also take a "." before the milliseconds
-// and no milliseconds at all; they return nullopt for anything else.
-std::optional<double> ParsePacketDate(std::string_view text);
+// The two forms of the date and time texts of a packet. Standard: dates
+// "yyyymmdd", times "hh:nn:ssmmm", date-times "yyyymmddThh:nn:ssmmm".
+// DayMonthYear, the form of Free Pascal's TBufDataset with its default
+// settings: dates "d-m-yyyy", times "hh:nn:ss" with ".zzz" when there are
+// milliseconds, date-times "d-m-yyyy hh:nn:ss[.zzz]" (read also as the date
+// alone, which TBufDataset writes at midnight).
+enum class DateForm { Standard, DayMonthYear };
+
+// The readers take both forms and tell which one a date or date-time text
+// was in (times read the same in both). Standard texts may also have a "."
+// before the milliseconds or no milliseconds at all. Day-month-year dates
+// take years of four digits or of two (the century from a window of 50 years
+// before the current year onwards, as TBufDataset reads them) and 1 to 3
+// digits of milliseconds. They return nullopt for anything else.
+std::optional<double> ParsePacketDate(std::string_view text, DateForm* form = nullptr);
 std::optional<double> ParsePacketTime(std::string_view text);
-std::optional<double> ParsePacketDateTime(std::string_view text);
-std::string FormatPacketDate(double day_number);
-std::string FormatPacketTime(double day_number);
-std::string FormatPacketDateTime(double day_number);
+std::optional<double> ParsePacketDateTime(std::string_view text, DateForm* form = nullptr);
+std::string FormatPacketDate(double day_number, DateForm form = DateForm::Standard);
+std::string FormatPacketTime(double day_number, DateForm form = DateForm::Standard);
+std::string FormatPacketDateTime(double day_number, DateForm form = DateForm::Standard);
 
 // The date text conversion of DSToJSON, for the server's regional settings:
 // first a date and time text (ISO "yyyy-mm-dd", "yyyy-mm-ddThh:nn:ss.zzz" or

@@ -66,15 +66,28 @@ bool IsKeyType(FieldType type) { return InfoOf(type).key; }
 std::string_view PacketFieldType(FieldType type) { return InfoOf(type).fieldtype; }
 std::string_view PacketSubtype(FieldType type) { return InfoOf(type).subtype; }
 
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::optional<FieldType> FieldTypeFromPacket(std::string_view fieldtype, std::string_view subtype) {
   const TypeInfo* plain = nullptr;
   for (const auto& info : kTypes) {
-    if (info.fieldtype != fieldtype) continue;
-    if (!subtype.empty() && info.subtype == subtype) return info.type;
+    if (!SameIgnoringCase(info.fieldtype, fieldtype)) continue;
+    if (!subtype.empty() && SameIgnoringCase(info.subtype, subtype)) return info.type;
     if (plain == nullptr && info.subtype.empty()) plain = &info;
   }
   // bin.hex with a SUBTYPE we do not know is a blob of bytes.
-  if (fieldtype == "bin.hex" && !subtype.empty()) return FieldType::ftBlob;
+  if (SameIgnoringCase(fieldtype, "bin.hex") && !subtype.empty()) return FieldType::ftBlob;
   if (plain == nullptr) return std::nullopt;
   return plain->type;
 }

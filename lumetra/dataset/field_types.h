@@ -33,7 +33,8 @@ std::string_view FieldTypeName(FieldType type);
 bool IsKeyType(FieldType type);
 
 // The data type of a packet field; nullopt for a fieldtype we do not know.
-// Known fieldtypes with an unknown SUBTYPE map onto their plain type.
+// Known fieldtypes with an unknown SUBTYPE map onto their plain type. Both
+// are compared in any letter case (TBufDataset writes "datetime").
 std::optional<FieldType> FieldTypeFromPacket(std::string_view fieldtype, std::string_view subtype);
 
 // The fieldtype attribute written for a data type.

@@ -44,6 +44,17 @@ std::string AttributeValue(xmlAttrPtr attribute) {
   return text ? reinterpret_cast<const char*>(text.get()) : std::string();
 }
 
+// The value of an attribute without copying it when it is one text node (as
+// it almost always is); otherwise the text is built in `storage`.
+std::string_view AttributeView(xmlAttrPtr attribute, std::string& storage) {
+  const xmlNode* child = attribute->children;
+  if (child != nullptr && child->next == nullptr && child->type == XML_TEXT_NODE && child->content != nullptr) {
+    return reinterpret_cast<const char*>(child->content);
+  }
+  storage = AttributeValue(attribute);
+  return storage;
+}
+
 bool IsElement(const xmlNode* node) { return node->type == XML_ELEMENT_NODE; }
 
 int ReadNumber(std::string_view text, const std::string& what) {
@@ -53,6 +64,15 @@ int ReadNumber(std::string_view text, const std::string& what) {
     Reject(what + " is not a number: '" + std::string(text) + "'");
   }
   return value;
+}
+
+bool IsAttribute(std::string_view name, std::string_view upper) {
+  if (name.size() != upper.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 32) : name[i];
+    if (c != upper[i]) return false;
+  }
+  return true;
 }
 
 bool ReadFlag(std::string_view text) { return text == "true" || text == "TRUE" || text == "True" || text == "1"; }
@@ -102,9 +122,10 @@ class PacketParser {
     row.record.values.resize(schema.fields.size());
     row.record.details.resize(static_cast<size_t>(schema.nested_count));
     size_t hint = 0;
+    std::string storage;
     for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next) {
       const std::string_view name = Name(attribute->name);
-      const std::string value = AttributeValue(attribute);
+      const std::string_view value = AttributeView(attribute, storage);
       if (name == kRowState) {
         row.state = ReadNumber(value, RowLabel(schema, row.position) + " RowState");
         continue;
@@ -113,9 +134,9 @@ class PacketParser {
       hint = f + 1;
       const FieldDef& field = schema.fields[f];
       if (field.nested) Reject(RowLabel(schema, row.position) + " has a value for nested field '" + field.name + "'");
-      auto cell = ParsePacketValue(field, value);
+      auto cell = ParsePacketValue(field, value, &date_form_);
       if (!cell) {
-        Reject(RowLabel(schema, row.position) + ": '" + value + "' is not a valid " + field.packet_type +
+        Reject(RowLabel(schema, row.position) + ": '" + std::string(value) + "' is not a valid " + field.packet_type +
                " value for field '" + field.name + "'");
       }
       row.record.values[f] = std::move(*cell);
@@ -187,6 +208,14 @@ class PacketParser {
     return records;
   }
 
+  // Gives every field of the packet the date form its texts were in.
+  void SetDateForms(Schema& schema) const {
+    for (FieldDef& field : schema.fields) {
+      field.date_form = date_form_;
+      if (field.nested) SetDateForms(*field.nested);
+    }
+  }
+
   // Replaces the row positions kept in Record::change by the order of the
   // level's CHANGE_LOG; changed rows it does not list come after, in their order.
   void ApplyChangeLogs(Schema& schema, std::vector<Record>& rows) {
@@ -238,17 +267,22 @@ class PacketParser {
       } else if (name == "fieldtype") {
         field.packet_type = std::move(value);
         has_type = true;
-      } else if (name == "SUBTYPE") {
+      } else if (IsAttribute(name, "SUBTYPE")) {
         field.packet_subtype = std::move(value);
-      } else if (name == "WIDTH") {
+        field.subtype_attribute = name;
+      } else if (IsAttribute(name, "WIDTH")) {
         field.width = ReadNumber(value, "WIDTH of a FIELD");
-      } else if (name == "DECIMALS") {
+        field.width_attribute = name;
+      } else if (IsAttribute(name, "DECIMALS")) {
         field.decimals = ReadNumber(value, "DECIMALS of a FIELD");
+        field.decimals_attribute = name;
       } else if (name == "required") {
         field.required = ReadFlag(value);
       } else if (name == "readonly") {
         field.readonly = ReadFlag(value);
       } else {
+        // TBufDataset names its fields twice (attrname and fieldname).
+        if (name == "fieldname") date_form_ = DateForm::DayMonthYear;
         field.other_attributes.emplace_back(std::string(name), std::move(value));
       }
     }
@@ -339,6 +373,8 @@ class PacketParser {
   }
 
   std::unordered_map<const Schema*, Level> levels_;
+  // DayMonthYear once a FIELD or a date text shows TBufDataset's form.
+  DateForm date_form_ = DateForm::Standard;
 };
 
 class StreamReader {
@@ -440,6 +476,7 @@ LoadedPacket ReadPacket(std::string_view utf8) {
   while (more) more = reader.Read();  // the rest must be well formed too
   if (!packet.schema) Reject("the packet has no METADATA");
   parser.ApplyChangeLogs(*packet.schema, packet.rows);
+  parser.SetDateForms(*packet.schema);
   return packet;
 }
 

@@ -55,15 +55,9 @@ std::optional<Cell> Day(std::optional<double> day) {
   return Cell{*day};
 }
 
-std::string Shortest(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 
-std::optional<Cell> ParsePacketValue(const FieldDef& field, std::string_view text) {
+std::optional<Cell> ParsePacketValue(const FieldDef& field, std::string_view text, DateForm* form) {
   switch (field.type) {
     case FieldType::ftString:
     case FieldType::ftFixedChar:
@@ -98,13 +92,21 @@ std::optional<Cell> ParsePacketValue(const FieldDef& field, std::string_view tex
       return Floating(text);
     case FieldType::ftBoolean:
       return Boolean(text);
-    case FieldType::ftDate:
-      return Day(ParsePacketDate(text));
+    case FieldType::ftDate: {
+      DateForm seen = DateForm::Standard;
+      auto day = ParsePacketDate(text, &seen);
+      if (day && form && seen == DateForm::DayMonthYear) *form = seen;
+      return Day(day);
+    }
     case FieldType::ftTime:
       return Day(ParsePacketTime(text));
     case FieldType::ftDateTime:
-    case FieldType::ftTimeStamp:
-      return Day(ParsePacketDateTime(text));
+    case FieldType::ftTimeStamp: {
+      DateForm seen = DateForm::Standard;
+      auto day = ParsePacketDateTime(text, &seen);
+      if (day && form && seen == DateForm::DayMonthYear) *form = seen;
+      return Day(day);
+    }
     case FieldType::ftDataSet:
       break;
   }
@@ -112,32 +114,55 @@ std::optional<Cell> ParsePacketValue(const FieldDef& field, std::string_view tex
 }
 
 std::string FormatPacketValue(const FieldDef& field, const Cell& cell) {
+  std::string text;
+  FormatPacketValue(field, cell, text);
+  return text;
+}
+
+void FormatPacketValue(const FieldDef& field, const Cell& cell, std::string& out) {
   if (const auto* text = std::get_if<std::string>(&cell)) {
-    if (GroupOf(field.type) == FieldGroup::Text && field.type != FieldType::ftMemo) return *text;
+    if (GroupOf(field.type) == FieldGroup::Text && field.type != FieldType::ftMemo) {
+      out.assign(*text);
+      return;
+    }
     switch (field.type) {
       case FieldType::ftFixedChar:
       case FieldType::ftFixedWideChar:
       case FieldType::ftGuid:
-        return *text;
+        out.assign(*text);
+        return;
       default: {
-        std::string encoded = EncodeBase64(*text);
-        std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
-        return encoded;
+        out = EncodeBase64(*text);
+        std::erase_if(out, [](char c) { return c == '\r' || c == '\n'; });
+        return;
       }
     }
   }
-  if (const auto* number = std::get_if<int64_t>(&cell)) return std::to_string(*number);
-  if (const auto* flag = std::get_if<bool>(&cell)) return *flag ? "TRUE" : "FALSE";
+  if (const auto* number = std::get_if<int64_t>(&cell)) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *number);
+    out.assign(buffer, result.ptr);
+    return;
+  }
+  if (const auto* flag = std::get_if<bool>(&cell)) {
+    out.assign(*flag ? "TRUE" : "FALSE");
+    return;
+  }
   if (const auto* number = std::get_if<double>(&cell)) {
     switch (field.type) {
-      case FieldType::ftDate: return FormatPacketDate(*number);
-      case FieldType::ftTime: return FormatPacketTime(*number);
+      case FieldType::ftDate: out = FormatPacketDate(*number, field.date_form); return;
+      case FieldType::ftTime: out = FormatPacketTime(*number, field.date_form); return;
       case FieldType::ftDateTime:
-      case FieldType::ftTimeStamp: return FormatPacketDateTime(*number);
-      default: return Shortest(*number);
+      case FieldType::ftTimeStamp: out = FormatPacketDateTime(*number, field.date_form); return;
+      default: {
+        char buffer[64];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, *number);
+        out.assign(buffer, result.ptr);
+        return;
+      }
     }
   }
-  return std::string();
+  out.clear();
 }
 
 }  // namespace lumetra::dataset

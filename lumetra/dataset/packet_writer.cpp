@@ -1,6 +1,7 @@
 #include "lumetra/dataset/packet_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <new>
 #include <string_view>
@@ -33,11 +34,13 @@ int RowStateOf(RowStatus status) {
   return 0;
 }
 
-// Walks the rows in the order they are written and notes each change with its positions.
+// Walks the rows in the order they are written and notes each change with
+// its positions, and the highest autoincrement value of each level.
 void CollectChanges(const Schema& schema, const std::vector<Record>& rows, Logs& logs,
-                    std::map<const Schema*, uint64_t>& counts) {
+                    std::map<const Schema*, uint64_t>& counts, std::map<const Schema*, int64_t>& highest) {
   auto& log = logs[&schema];
   uint64_t& count = counts[&schema];
+  int64_t& top = highest.try_emplace(&schema, 0).first->second;
   for (const Record& record : rows) {
     uint64_t original = 0;
     if (record.status == RowStatus::Modified) original = ++count;
@@ -47,52 +50,115 @@ void CollectChanges(const Schema& schema, const std::vector<Record>& rows, Logs&
     }
     for (const FieldDef& field : schema.fields) {
       if (field.nested) {
-        CollectChanges(*field.nested, record.details[static_cast<size_t>(field.nested_index)], logs, counts);
+        CollectChanges(*field.nested, record.details[static_cast<size_t>(field.nested_index)], logs, counts, highest);
+      } else if (field.type == FieldType::ftAutoInc) {
+        const size_t f = static_cast<size_t>(&field - schema.fields.data());
+        if (const auto* number = std::get_if<int64_t>(&record.values[f]); number && *number > top) top = *number;
       }
     }
   }
 }
 
+bool IsAutoIncValue(std::string_view name) {
+  constexpr std::string_view kName = "AUTOINCVALUE";
+  if (name.size() != kName.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 32) : name[i];
+    if (c != kName[i]) return false;
+  }
+  return true;
+}
+
+// Writes the packet into one libxml2 buffer: markup as it goes, attribute
+// values escaped by libxml2 (as its text writer does: markup characters and
+// white space other than the blank as references, characters beyond ASCII as
+// character references). An element is closed with "/>" when nothing was
+// written into it. Growing by doubling: the default grows to the exact size,
+// which copies the whole packet again and again.
 class Writer {
  public:
-  Writer() : buffer_(xmlBufferCreate()) {
+  Writer() : buffer_(xmlBufferCreateSize(1 << 16)) {
     if (!buffer_) throw std::bad_alloc();
-    writer_.reset(xmlNewTextWriterMemory(buffer_.get(), 0));
-    if (!writer_) throw std::bad_alloc();
+    xmlBufferSetAllocationScheme(buffer_.get(), XML_BUFFER_ALLOC_DOUBLEIT);
   }
 
-  void StartDocument() { Check(xmlTextWriterStartDocument(writer_.get(), "1.0", nullptr, "yes")); }
-  void EndDocument() { Check(xmlTextWriterEndDocument(writer_.get())); }
-  void Start(std::string_view name) { Check(xmlTextWriterStartElement(writer_.get(), X(std::string(name)))); }
-  void End() { Check(xmlTextWriterEndElement(writer_.get())); }
-  void Attribute(std::string_view name, std::string_view value) {
-    Check(xmlTextWriterWriteAttribute(writer_.get(), X(std::string(name)), X(std::string(value))));
+  void StartDocument() { Add("<?xml version=\"1.0\" standalone=\"yes\"?>\n"); }
+  void EndDocument() {
+    while (!open_.empty()) End();
+    Add("\n");
+  }
+  void Start(const std::string& name) {
+    CloseStartTag();
+    Add("<");
+    Add(name);
+    open_.push_back(name);
+    start_tag_open_ = true;
+  }
+  void End() {
+    if (start_tag_open_) {
+      Add("/>");
+      start_tag_open_ = false;
+    } else {
+      Add("</");
+      Add(open_.back());
+      Add(">");
+    }
+    open_.pop_back();
+  }
+  void Attribute(const std::string& name, const std::string& value) {
+    Add(" ");
+    Add(name);
+    Value(value.c_str());
+  }
+  void Attribute(const char* name, const char* value) {
+    Add(" ");
+    Add(name);
+    Value(value);
+  }
+  void Value(const char* value) {
+    Add("=\"");
+    const int before = xmlBufferLength(buffer_.get());
+    xmlAttrSerializeTxtContent(buffer_.get(), nullptr, nullptr, reinterpret_cast<const xmlChar*>(value));
+    if (*value != '\0' && xmlBufferLength(buffer_.get()) == before) Fail();
+    Add("\"");
   }
   void Raw(const std::string& xml) {
-    if (!xml.empty()) Check(xmlTextWriterWriteRaw(writer_.get(), X(xml)));
+    if (xml.empty()) return;
+    CloseStartTag();
+    Add(xml);
   }
 
   std::string Text() {
-    Check(xmlTextWriterFlush(writer_.get()));
     return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer_.get())),
                        static_cast<size_t>(xmlBufferLength(buffer_.get())));
   }
 
  private:
-  static const xmlChar* X(const std::string& text) { return reinterpret_cast<const xmlChar*>(text.c_str()); }
-  static void Check(int result) {
-    if (result < 0) throw Error("The data packet cannot be written");
+  void CloseStartTag() {
+    if (!start_tag_open_) return;
+    Add(">");
+    start_tag_open_ = false;
   }
+  void Add(const char* text) {
+    if (xmlBufferCat(buffer_.get(), reinterpret_cast<const xmlChar*>(text)) != 0) Fail();
+  }
+  void Add(const std::string& text) {
+    if (xmlBufferAdd(buffer_.get(), reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size())) != 0) {
+      Fail();
+    }
+  }
+  [[noreturn]] static void Fail() { throw Error("The data packet cannot be written"); }
 
   XmlBuffer buffer_;
-  XmlWriter writer_;
+  std::vector<std::string> open_;  // the elements not yet closed
+  bool start_tag_open_ = false;
 };
 
 class PacketComposer {
  public:
   PacketComposer(const Schema& schema, const std::vector<Record>& rows) {
     std::map<const Schema*, uint64_t> counts;
-    CollectChanges(schema, rows, logs_, counts);
+    CollectChanges(schema, rows, logs_, counts, highest_autoinc_);
   }
 
   std::string Compose(const Schema& schema, const std::vector<Record>& rows) {
@@ -118,7 +184,9 @@ class PacketComposer {
     out_.Start("PARAMS");
     const std::string change_log = ChangeLog(schema);
     if (!change_log.empty()) out_.Attribute("CHANGE_LOG", change_log);
-    for (const auto& [name, value] : schema.params) out_.Attribute(name, value);
+    for (const auto& [name, value] : schema.params) {
+      out_.Attribute(name, IsAutoIncValue(name) ? NextAutoInc(schema, value) : value);
+    }
     out_.Raw(schema.params_content);
     out_.End();
   }
@@ -126,16 +194,27 @@ class PacketComposer {
   void Field(const FieldDef& field) {
     out_.Start("FIELD");
     out_.Attribute("attrname", field.name);
-    out_.Attribute("fieldtype", field.packet_type.empty() ? PacketFieldType(field.type) : field.packet_type);
+    out_.Attribute("fieldtype",
+                   field.packet_type.empty() ? std::string(PacketFieldType(field.type)) : field.packet_type);
     const std::string_view subtype = field.packet_type.empty() ? PacketSubtype(field.type) : field.packet_subtype;
-    if (!subtype.empty()) out_.Attribute("SUBTYPE", subtype);
-    if (field.width > 0) out_.Attribute("WIDTH", std::to_string(field.width));
-    if (field.decimals > 0) out_.Attribute("DECIMALS", std::to_string(field.decimals));
+    if (!subtype.empty()) out_.Attribute(field.subtype_attribute, std::string(subtype));
+    if (field.width > 0) out_.Attribute(field.width_attribute, std::to_string(field.width));
+    if (field.decimals > 0) out_.Attribute(field.decimals_attribute, std::to_string(field.decimals));
     if (field.required) out_.Attribute("required", "true");
     if (field.readonly) out_.Attribute("readonly", "true");
     for (const auto& [name, value] : field.other_attributes) out_.Attribute(name, value);
     if (field.nested) Level(*field.nested);
     out_.End();
+  }
+
+  // TBufDataset keeps the next autoincrement value in PARAMS AUTOINCVALUE:
+  // raised above the highest value of the level.
+  std::string NextAutoInc(const Schema& schema, const std::string& value) {
+    int64_t next = 0;
+    const auto result = std::from_chars(value.data(), value.data() + value.size(), next);
+    if (result.ec != std::errc() || result.ptr != value.data() + value.size()) return value;
+    const int64_t highest = highest_autoinc_[&schema];
+    return highest >= next ? std::to_string(highest + 1) : value;
   }
 
   std::string ChangeLog(const Schema& schema) {
@@ -163,7 +242,8 @@ class PacketComposer {
     for (size_t f = 0; f < schema.fields.size(); ++f) {
       const FieldDef& field = schema.fields[f];
       if (field.nested || std::holds_alternative<std::monostate>(values[f])) continue;
-      out_.Attribute(field.name, FormatPacketValue(field, values[f]));
+      FormatPacketValue(field, values[f], value_);
+      out_.Attribute(field.name, value_);
     }
     if (record != nullptr) {
       for (const FieldDef& field : schema.fields) {
@@ -180,6 +260,8 @@ class PacketComposer {
 
   Writer out_;
   Logs logs_;
+  std::string value_;  // the text of the value being written
+  std::map<const Schema*, int64_t> highest_autoinc_;
 };
 
 }  // namespace

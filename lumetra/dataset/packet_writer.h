@@ -6,6 +6,9 @@
 // level's PARAMS gets CHANGE_LOG triples "row original kind" (1-based row
 // positions within the level, original 0 when there is none) in the order
 // the changes were made; nested levels count their rows across all masters.
+// Fields, PARAMS and their attributes are written back as read, except a
+// PARAMS AUTOINCVALUE (TBufDataset's next autoincrement value), raised above
+// the highest autoincrement value of its level.
 #pragma once
 
 #include <string>

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "lumetra/automation/wide_string.h"
+#include "lumetra/dataset/date_time.h"
 #include "lumetra/dataset/field_types.h"
 
 namespace lumetra::dataset {
@@ -32,6 +33,12 @@ struct FieldDef {
   std::string packet_subtype;  // SUBTYPE as read; empty when absent
   int width = 0;               // WIDTH; 0 when absent
   int decimals = 0;            // DECIMALS; 0 when absent
+  // The spellings of SUBTYPE, WIDTH and DECIMALS as read (TBufDataset writes
+  // them in lower case and reads only that), written back so.
+  std::string subtype_attribute = "SUBTYPE";
+  std::string width_attribute = "WIDTH";
+  std::string decimals_attribute = "DECIMALS";
+  DateForm date_form = DateForm::Standard;  // the form of the packet's date and time texts
   bool required = false;
   bool readonly = false;
   Attributes other_attributes;     // further FIELD attributes, written back as read

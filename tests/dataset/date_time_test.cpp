@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "lumetra/automation/variant_convert.h"
 
@@ -61,6 +63,54 @@ TEST(PacketDates, ReadAndWriteTheirFormats) {
     const double day = 45351 + ms / 86400000.0;
     EXPECT_EQ(FormatPacketDateTime(*ParsePacketDateTime(FormatPacketDateTime(day))), FormatPacketDateTime(day));
     EXPECT_NEAR(*ParsePacketDateTime(FormatPacketDateTime(day)), day, 0.5 / 86400000.0);
+  }
+}
+
+// TBufDataset's form: day-month-year with "-", a two-digit or four-digit year.
+struct DayMonthYearCase {
+  std::string text;
+  bool date_time;  // read as a date-time (else as a date)
+  std::optional<double> day;
+};
+
+class DayMonthYearTest : public ::testing::TestWithParam<DayMonthYearCase> {};
+
+TEST_P(DayMonthYearTest, ReadsTheText) {
+  const DayMonthYearCase& c = GetParam();
+  DateForm form = DateForm::Standard;
+  const auto day = c.date_time ? ParsePacketDateTime(c.text, &form) : ParsePacketDate(c.text, &form);
+  ASSERT_EQ(day.has_value(), c.day.has_value()) << c.text;
+  if (!day) return;
+  EXPECT_NEAR(*day, *c.day, 0.5 / 86400000.0) << c.text;
+  EXPECT_EQ(form, DateForm::DayMonthYear) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DayMonthYearTest,
+    ::testing::Values(DayMonthYearCase{"29-2-2024", false, 45351.0}, DayMonthYearCase{"29-02-2024", false, 45351.0},
+                      DayMonthYearCase{"17-5-90", false, 33010.0},  // 1990-05-17
+                      DayMonthYearCase{"4-3-21", false, 44259.0},   // 2021-03-04
+                      DayMonthYearCase{"30-2-2024", false, std::nullopt},
+                      DayMonthYearCase{"1-1-199", false, std::nullopt},
+                      DayMonthYearCase{"29-2-2024 18:00:00", false, std::nullopt},
+                      DayMonthYearCase{"29-2-2024 18:00:00", true, 45351.75},
+                      DayMonthYearCase{"29-2-2024 6:00:00.5", true, 45351.25 + 0.5 / 86400},
+                      DayMonthYearCase{"29-2-2024 06:00:00.125", true, 45351.25 + 0.125 / 86400},
+                      DayMonthYearCase{"29-2-2024", true, 45351.0},  // midnight: the date alone
+                      DayMonthYearCase{"29-2-2024T06:00:00", true, std::nullopt},
+                      DayMonthYearCase{"29-2-2024 06:00", true, std::nullopt}));
+
+TEST(PacketDates, WriteTheDayMonthYearForm) {
+  constexpr auto kForm = DateForm::DayMonthYear;
+  EXPECT_EQ(FormatPacketDate(45351.75, kForm), "29-2-2024");
+  EXPECT_EQ(FormatPacketDate(-1.25, kForm), "29-12-1899");
+  EXPECT_EQ(FormatPacketTime(45351.75, kForm), "18:00:00");
+  EXPECT_EQ(FormatPacketTime(0.25 + 0.5 / 86400, kForm), "06:00:00.500");
+  EXPECT_EQ(FormatPacketDateTime(45351.75, kForm), "29-2-2024 18:00:00");
+  EXPECT_EQ(FormatPacketDateTime(45351.0, kForm), "29-2-2024 00:00:00");
+  for (int ms = 0; ms < 86400000; ms += 86399) {
+    const double day = 45351 + ms / 86400000.0;
+    EXPECT_NEAR(*ParsePacketDateTime(FormatPacketDateTime(day, kForm)), day, 0.5 / 86400000.0);
   }
 }
 

@@ -214,6 +214,66 @@ INSTANTIATE_TEST_SUITE_P(
                    "holds an element for field 'ID', which is not a nested dataset field"},
         RejectCase{"<DATAPACKET>" FIELDS_ID "</DATAPACKET><extra/>", "line 1"}));
 
+// A packet as Free Pascal's TBufDataset saves it: lower-case width and
+// subtype, a fieldname beside attrname, "datetime", day-month-year dates with
+// two-digit years, "True", AUTOINCVALUE.
+const char kTBufDatasetPacket[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<DATAPACKET Version="2.0">
+  <METADATA>
+    <FIELDS>
+      <FIELD width="5" attrname="NAME" fieldname="NAME" fieldtype="string"/>
+      <FIELD subtype="Money" attrname="CUR" fieldname="CUR" fieldtype="r8"/>
+      <FIELD subtype="Autoinc" attrname="SEQ" fieldname="SEQ" fieldtype="i4"/>
+      <FIELD attrname="BORN" fieldname="BORN" fieldtype="date"/>
+      <FIELD attrname="STAMP" fieldname="STAMP" fieldtype="datetime"/>
+      <FIELD attrname="AT" fieldname="AT" fieldtype="time"/>
+      <FIELD attrname="OK" fieldname="OK" fieldtype="boolean"/>
+    </FIELDS>
+    <PARAMS CHANGE_LOG="2 1 8" AUTOINCVALUE="3"/>
+  </METADATA>
+  <ROWDATA>
+    <ROW NAME="Ann" SEQ="1" BORN="17-5-90" STAMP="4-3-21 13:14:15" AT="08:30:00" OK="True" RowState="1"/>
+    <ROW NAME="Anna" SEQ="1" BORN="17-5-90" STAMP="14-7-19" AT="08:30:00" OK="True" RowState="8"/>
+    <ROW NAME="Bob" SEQ="2" CUR="1.5" OK="False"/>
+  </ROWDATA>
+</DATAPACKET>)";
+
+TEST(PacketReader, ReadsTheFormOfTBufDataset) {
+  const LoadedPacket packet = ReadPacket(kTBufDatasetPacket);
+  EXPECT_EQ(FieldNamed(*packet.schema, "NAME").width, 5);
+  EXPECT_EQ(FieldNamed(*packet.schema, "CUR").type, FieldType::ftCurrency);
+  EXPECT_EQ(FieldNamed(*packet.schema, "SEQ").type, FieldType::ftAutoInc);
+  EXPECT_EQ(FieldNamed(*packet.schema, "STAMP").type, FieldType::ftDateTime);
+  EXPECT_EQ(FieldNamed(*packet.schema, "AT").date_form, DateForm::DayMonthYear);
+  const auto rows = ViewOf(*packet.schema, packet.rows);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].status, RowStatus::Modified);
+  EXPECT_EQ(rows[0].original.at("STAMP"), "4-3-2021 13:14:15");
+  EXPECT_EQ(rows[0].values.at("STAMP"), "14-7-2019 00:00:00");
+  EXPECT_EQ(rows[0].values.at("BORN"), "17-5-1990");
+  EXPECT_EQ(rows[0].values.at("OK"), "TRUE");
+  EXPECT_EQ(rows[1].values.at("CUR"), "1.5");
+}
+
+TEST(PacketWriter, WritesTheFormOfTBufDatasetBack) {
+  LoadedPacket packet = ReadPacket(kTBufDatasetPacket);
+  Record added;
+  added.values = {Cell{std::string("Cid")}, Cell{}, Cell{int64_t{7}}, Cell{45351.0}, Cell{45351.75},
+                  Cell{0.25 + 0.5 / 86400}, Cell{}};
+  added.status = RowStatus::Inserted;
+  added.change = packet.schema->next_change++;
+  packet.rows.push_back(added);
+  const std::string text = WritePacket(*packet.schema, packet.rows);
+  for (const char* expected :
+       {R"(<FIELD attrname="NAME" fieldtype="string" width="5" fieldname="NAME"/>)",
+        R"(<FIELD attrname="CUR" fieldtype="r8" subtype="Money" fieldname="CUR"/>)",
+        R"(<FIELD attrname="STAMP" fieldtype="datetime" fieldname="STAMP"/>)",
+        R"(<PARAMS CHANGE_LOG="2 1 8 4 0 4" AUTOINCVALUE="8"/>)",
+        R"(<ROW RowState="4" NAME="Cid" SEQ="7" BORN="29-2-2024" STAMP="29-2-2024 18:00:00" AT="06:00:00.500"/>)"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+}
+
 TEST(PacketReader, AcceptsPacketsWithoutVersionOrRows) {
   const LoadedPacket packet = ReadPacket("<DATAPACKET>" FIELDS_ID "</DATAPACKET>");
   EXPECT_TRUE(packet.rows.empty());

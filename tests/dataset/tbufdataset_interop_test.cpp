@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "lumetra/dataset/ds_to_json.h"
 
 namespace lumetra::dataset {
@@ -19,8 +21,9 @@ namespace {
 
 const std::string kTool = LUMETRA_TBUFDATASET_TOOL;
 
+// One folder per process: CTest runs the cases of this file in parallel processes.
 std::filesystem::path WorkDir() {
-  return std::filesystem::path(::testing::TempDir()) / "lumetra_tbufdataset";
+  return std::filesystem::path(::testing::TempDir()) / ("lumetra_tbufdataset-" + std::to_string(getpid()));
 }
 
 // Runs the tool; its standard output, lines split, with the exit status last.
@@ -53,6 +56,11 @@ class TBufDatasetInterop : public ::testing::Test {
     if (kTool.empty()) return;
     std::filesystem::create_directories(WorkDir());
     written_ = RunTool("write", WorkDir() / "peer.xml");
+  }
+
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(WorkDir(), ignored);
   }
 
   void SetUp() override {

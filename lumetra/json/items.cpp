@@ -1,7 +1,9 @@
 #include "lumetra/json/items.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <utility>
 
 #include "lumetra/automation/errors.h"
 #include "lumetra/automation/number_format.h"
@@ -10,61 +12,139 @@ namespace lumetra::json {
 
 size_t TJSONAncestor::live_count_ = 0;
 
+ItemText::ItemText(WideStringView text) : size_(static_cast<uint32_t>(text.size())) {
+  if (text.empty()) return;
+  data_ = static_cast<char16_t*>(ItemMemory().Allocate(text.size() * sizeof(char16_t)));
+  std::copy(text.begin(), text.end(), data_);
+}
+
+ItemText::ItemText(WideStringView text, char16_t* storage) noexcept
+    : data_(storage), size_(static_cast<uint32_t>(text.size())), owned_(false) {
+  std::copy(text.begin(), text.end(), data_);
+}
+
+ItemText::~ItemText() {
+  if (owned_ && data_ != nullptr) ItemMemory().Release(data_, size_ * sizeof(char16_t));
+}
+
+void* TJSONAncestor::AllocateWithText(size_t item_bytes, WideStringView text) {
+  if (text.size() > UINT32_MAX) throw std::bad_alloc();
+  return ItemMemory().Allocate(item_bytes + text.size() * sizeof(char16_t));
+}
+
 TJSONAncestor::~TJSONAncestor() {
   assert(handle_ == 0 && "an item with a handle is destroyed only through its store");
   --live_count_;
 }
 
-namespace {
-
-// True when destroying the item runs no container loop of its own that could
-// nest: leaves, empty containers, and members whose value is one of these.
-bool IsShallow(const TJSONAncestor& item) {
-  if (const auto* pair = As<TJSONPair>(&item)) return IsShallow(pair->Value());
-  if (const auto* object = As<TJSONObject>(&item)) return object->Count() == 0;
-  if (const auto* array = As<TJSONArray>(&item)) return array->Count() == 0;
-  return true;
+void TJSONAncestor::operator delete(TJSONAncestor* item, std::destroying_delete_t) noexcept {
+  const size_t bytes = item->BlockBytes();
+  item->~TJSONAncestor();
+  ItemMemory().Release(item, bytes);
 }
 
-}  // namespace
+size_t TJSONAncestor::BlockBytes() const {
+  static_assert(sizeof(TJSONNumber) == sizeof(TJSONString));
+  static_assert(sizeof(TJSONTrue) == sizeof(TJSONBool) && sizeof(TJSONFalse) == sizeof(TJSONBool));
+  switch (kind_) {
+    case Kind::kObject:
+      return sizeof(TJSONObject);
+    case Kind::kArray:
+      return sizeof(TJSONArray);
+    case Kind::kString:
+    case Kind::kNumber:
+      return sizeof(TJSONString) + static_cast<const TJSONString*>(this)->text_.InBlockBytes();
+    case Kind::kBool:
+      return sizeof(TJSONBool);
+    case Kind::kNull:
+      return sizeof(TJSONNull);
+    case Kind::kPair:
+      return sizeof(TJSONPair) + static_cast<const TJSONPair*>(this)->key_.InBlockBytes();
+  }
+  return 0;
+}
 
-// Moves the children that have children of their own to `deep`; the others
-// are destroyed right away (their destructors do not nest).
-void TJSONAncestor::TakeChildren(TJSONAncestor& item,
-                                 std::vector<std::unique_ptr<TJSONAncestor>>& deep) {
-  auto take = [&deep](auto& child) {
-    if (!child) return;  // a member's value already taken
-    if (!IsShallow(*child)) deep.push_back(std::move(child));
-    child.reset();
+std::unique_ptr<TJSONString> TJSONString::Make(WideStringView text) {
+  void* block = AllocateWithText(sizeof(TJSONString), text);
+  return std::unique_ptr<TJSONString>(::new (block) TJSONString(Kind::kString, text, InBlock{}));
+}
+
+std::unique_ptr<TJSONNumber> TJSONNumber::Make(WideStringView text) {
+  void* block = AllocateWithText(sizeof(TJSONNumber), text);
+  return std::unique_ptr<TJSONNumber>(::new (block) TJSONNumber(text, InBlock{}));
+}
+
+std::unique_ptr<TJSONPair> TJSONPair::Make(WideStringView key, std::unique_ptr<TJSONValue> value) {
+  void* block = AllocateWithText(sizeof(TJSONPair), key);
+  return std::unique_ptr<TJSONPair>(::new (block) TJSONPair(key, std::move(value), InBlock{}));
+}
+
+// Moves what `item` owns out of it: leaves, and members whose value is a leaf,
+// are destroyed at once; containers and the other members go to `pending`,
+// detached, so no destructor finds children left.
+void TJSONAncestor::DetachChildren(TJSONAncestor& item, std::vector<TJSONAncestor*>& pending) {
+  auto take = [&pending](TJSONAncestor* child) {
+    if (child->IsPair()) {
+      auto* pair = static_cast<TJSONPair*>(child);
+      if (pair->value_->IsContainer()) {
+        pending.push_back(child);
+        return;
+      }
+      delete pair->value_.release();  // a leaf: member and value go at once
+    } else if (child->IsContainer()) {
+      pending.push_back(child);
+      return;
+    }
+    delete child;
+  };
+  // Last child first, so `pending` gives them back in text order, which is
+  // the order the reader allocated them in; the next ones are asked for early.
+  auto take_all = [&take](auto& children) {
+    constexpr size_t kAhead = 8;
+    for (size_t i = children.size(); i-- > 0;) {
+      if (i >= kAhead) __builtin_prefetch(children[i - kAhead].get());
+      take(children[i].release());
+    }
+    children.clear();
   };
   switch (item.kind()) {
-    case Kind::kObject: {
-      auto& members = static_cast<TJSONObject&>(item).members_;
-      for (auto& member : members) take(member);
-      members.clear();
+    case Kind::kObject:
+      take_all(static_cast<TJSONObject&>(item).members_);
       break;
-    }
-    case Kind::kArray: {
-      auto& elements = static_cast<TJSONArray&>(item).elements_;
-      for (auto& element : elements) take(element);
-      elements.clear();
+    case Kind::kArray:
+      take_all(static_cast<TJSONArray&>(item).elements_);
       break;
-    }
     case Kind::kPair:
-      take(static_cast<TJSONPair&>(item).value_);
+      take(static_cast<TJSONPair&>(item).value_.release());
       break;
     default:
       break;
   }
 }
 
+bool TJSONAncestor::OwnsNothing(const TJSONAncestor& item) {
+  switch (item.kind()) {
+    case Kind::kObject:
+      return static_cast<const TJSONObject&>(item).members_.empty();
+    case Kind::kArray:
+      return static_cast<const TJSONArray&>(item).elements_.empty();
+    case Kind::kPair:
+      return static_cast<const TJSONPair&>(item).value_ == nullptr;
+    default:
+      return true;
+  }
+}
+
 void TJSONAncestor::DestroyChildren(TJSONAncestor& item) noexcept {
-  std::vector<std::unique_ptr<TJSONAncestor>> deep;
-  TakeChildren(item, deep);
-  while (!deep.empty()) {
-    std::unique_ptr<TJSONAncestor> next = std::move(deep.back());
-    deep.pop_back();
-    TakeChildren(*next, deep);
+  if (OwnsNothing(item)) return;
+  std::vector<TJSONAncestor*> pending;
+  DetachChildren(item, pending);
+  while (!pending.empty()) {
+    TJSONAncestor* next = pending.back();
+    pending.pop_back();
+    if (pending.size() >= 2) __builtin_prefetch(pending[pending.size() - 2]);
+    DetachChildren(*next, pending);
+    delete next;
   }
 }
 
@@ -77,12 +157,34 @@ TJSONPair* TJSONObject::Find(WideStringView name) const {
   return nullptr;
 }
 
-TJSONPair& TJSONObject::Add(WideString key, std::unique_ptr<TJSONValue> value) {
-  auto member = std::make_unique<TJSONPair>(std::move(key), std::move(value));
+TJSONPair& TJSONObject::Add(WideStringView key, std::unique_ptr<TJSONValue> value) {
+  return Add(TJSONPair::Make(key, std::move(value)));
+}
+
+TJSONPair& TJSONObject::Add(std::unique_ptr<TJSONPair> member) {
+  assert(member && member->owner_ == nullptr);
   members_.push_back(std::move(member));
   TJSONPair& added = *members_.back();
   added.owner_ = this;
   return added;
+}
+
+void TJSONObject::Append(std::unique_ptr<TJSONPair>* first, std::unique_ptr<TJSONPair>* last) {
+  members_.reserve(members_.size() + static_cast<size_t>(last - first));
+  for (; first != last; ++first) {
+    assert(*first && (*first)->owner_ == nullptr);
+    (*first)->owner_ = this;
+    members_.push_back(std::move(*first));
+  }
+}
+
+void TJSONArray::Append(std::unique_ptr<TJSONValue>* first, std::unique_ptr<TJSONValue>* last) {
+  elements_.reserve(elements_.size() + static_cast<size_t>(last - first));
+  for (; first != last; ++first) {
+    assert(*first && (*first)->owner_ == nullptr);
+    (*first)->owner_ = this;
+    elements_.push_back(std::move(*first));
+  }
 }
 
 TJSONArray::~TJSONArray() { DestroyChildren(*this); }
@@ -95,8 +197,14 @@ TJSONValue& TJSONArray::Add(std::unique_ptr<TJSONValue> element) {
   return added;
 }
 
-TJSONPair::TJSONPair(WideString key, std::unique_ptr<TJSONValue> value)
-    : TJSONAncestor(Kind::kPair), key_(std::move(key)), value_(std::move(value)) {
+TJSONPair::TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value)
+    : TJSONAncestor(Kind::kPair), key_(key), value_(std::move(value)) {
+  assert(value_ && value_->owner_ == nullptr);
+  value_->owner_ = this;
+}
+
+TJSONPair::TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value, InBlock) noexcept
+    : TJSONAncestor(Kind::kPair), key_(key, reinterpret_cast<char16_t*>(this + 1)), value_(std::move(value)) {
   assert(value_ && value_->owner_ == nullptr);
   value_->owner_ = this;
 }
@@ -105,7 +213,7 @@ TJSONPair::~TJSONPair() { DestroyChildren(*this); }
 
 std::unique_ptr<TJSONNumber> TJSONNumber::FromDouble(double value) {
   if (!std::isfinite(value)) throw Error("Invalid number");
-  return std::make_unique<TJSONNumber>(FormatGeneralNumber(value, u'.'));
+  return Make(FormatGeneralNumber(value, u'.'));
 }
 
 }  // namespace lumetra::json

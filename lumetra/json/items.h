@@ -3,19 +3,48 @@
 // its owner (nullptr for a root or a detached item). Containers own their
 // children, only grow (append), and are destroyed iteratively, so a tree of any
 // depth can be destroyed without deep recursion. Kind tests are a byte compare.
-// Not thread-safe: items are used from one thread.
+// Items made with new, their texts and their child lists take their memory
+// from ItemMemory() (item_pool.h). Not thread-safe: items are used from one thread.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "lumetra/automation/wide_string.h"
+#include "lumetra/json/item_pool.h"
 
 namespace lumetra::json {
 
 enum class Kind : uint8_t { kObject, kArray, kString, kNumber, kBool, kNull, kPair };
+
+// An immutable text of UTF-16 code units (a string's text, a number's, a
+// member's key): in a pool block of its own (empty texts take none), or in
+// storage its item provides right behind itself (see InBlock).
+class ItemText {
+ public:
+  // Copies `text` into a block of its own.
+  explicit ItemText(WideStringView text);
+  // Copies `text` into `storage` (room for text.size() code units), which it does not own.
+  ItemText(WideStringView text, char16_t* storage) noexcept;
+  ~ItemText();
+  ItemText(const ItemText&) = delete;
+  ItemText& operator=(const ItemText&) = delete;
+
+  WideStringView View() const { return {data_, size_}; }
+  // Bytes of storage this text occupies inside its item's block (0 when it owns its own).
+  size_t InBlockBytes() const { return owned_ ? 0 : size_ * sizeof(char16_t); }
+
+ private:
+  char16_t* data_ = nullptr;
+  uint32_t size_ = 0;
+  bool owned_ = true;
+};
+
+// Tag of the constructors that put an item's text in the item's own block.
+struct InBlock {};
 
 class TJSONAncestor {
  public:
@@ -41,17 +70,30 @@ class TJSONAncestor {
   // Items alive in the process, for leak checks in tests.
   static size_t LiveCount() { return live_count_; }
 
+  // Items made with new live in the pool. Strings, numbers and members made
+  // by Make carry their text in the same block; delete gives back the whole
+  // block, whatever its size.
+  static void* operator new(size_t bytes) { return ItemMemory().Allocate(bytes); }
+  static void operator delete(TJSONAncestor* item, std::destroying_delete_t) noexcept;
+  // Gives back the block of an item whose constructor threw.
+  static void operator delete(void* block, size_t bytes) noexcept { ItemMemory().Release(block, bytes); }
+
  protected:
   explicit TJSONAncestor(Kind kind) : kind_(kind) { ++live_count_; }
   // Destroys everything `item` owns with an explicit stack instead of recursion.
   static void DestroyChildren(TJSONAncestor& item) noexcept;
+  // A pool block for an item of `item_bytes` followed by `text`'s code units.
+  static void* AllocateWithText(size_t item_bytes, WideStringView text);
 
  private:
   friend class Store;
   friend class TJSONObject;
   friend class TJSONArray;
   friend class TJSONPair;
-  static void TakeChildren(TJSONAncestor& item, std::vector<std::unique_ptr<TJSONAncestor>>& deep);
+  static void DetachChildren(TJSONAncestor& item, std::vector<TJSONAncestor*>& pending);
+  // Bytes of the pool block that holds this item (with its text in-block).
+  size_t BlockBytes() const;
+  static bool OwnsNothing(const TJSONAncestor& item);
 
   TJSONAncestor* owner_ = nullptr;
   uint32_t handle_ = 0;  // 0 until the store hands one out
@@ -69,6 +111,9 @@ class TJSONValue : public TJSONAncestor {
 
 class TJSONPair;
 
+template <class T>
+using ChildList = std::vector<std::unique_ptr<T>, PoolAllocator<std::unique_ptr<T>>>;
+
 class TJSONObject final : public TJSONValue {
  public:
   static bool Accepts(Kind kind) { return kind == Kind::kObject; }
@@ -80,13 +125,17 @@ class TJSONObject final : public TJSONValue {
   // The first member whose key equals `name` code unit by code unit.
   TJSONPair* Find(WideStringView name) const;
   // Appends a member (duplicate keys allowed) and returns it.
-  TJSONPair& Add(WideString key, std::unique_ptr<TJSONValue> value);
+  TJSONPair& Add(WideStringView key, std::unique_ptr<TJSONValue> value);
+  // Appends a member made beforehand (owned by nothing) and returns it.
+  TJSONPair& Add(std::unique_ptr<TJSONPair> member);
+  // Appends members made beforehand (owned by nothing), in order, taking them from the range.
+  void Append(std::unique_ptr<TJSONPair>* first, std::unique_ptr<TJSONPair>* last);
   void Reserve(size_t count) { members_.reserve(count); }
 
  private:
   friend class Store;
   friend class TJSONAncestor;
-  std::vector<std::unique_ptr<TJSONPair>> members_;
+  ChildList<TJSONPair> members_;
 };
 
 class TJSONArray final : public TJSONValue {
@@ -99,26 +148,34 @@ class TJSONArray final : public TJSONValue {
   TJSONValue& Element(size_t index) const { return *elements_[index]; }
   // Appends an element and returns it.
   TJSONValue& Add(std::unique_ptr<TJSONValue> element);
+  // Appends elements made beforehand (owned by nothing), in order, taking them from the range.
+  void Append(std::unique_ptr<TJSONValue>* first, std::unique_ptr<TJSONValue>* last);
   void Reserve(size_t count) { elements_.reserve(count); }
 
  private:
   friend class Store;
   friend class TJSONAncestor;
-  std::vector<std::unique_ptr<TJSONValue>> elements_;
+  ChildList<TJSONValue> elements_;
 };
 
 class TJSONString : public TJSONValue {
  public:
   static bool Accepts(Kind kind) { return kind == Kind::kString || kind == Kind::kNumber; }
-  explicit TJSONString(WideString text) : TJSONValue(Kind::kString), text_(std::move(text)) {}
+  explicit TJSONString(WideStringView text) : TJSONValue(Kind::kString), text_(text) {}
+  // A string whose text shares the item's pool block: one allocation.
+  static std::unique_ptr<TJSONString> Make(WideStringView text);
 
-  const WideString& Text() const { return text_; }
+  WideStringView Text() const { return text_.View(); }
 
  protected:
-  TJSONString(Kind kind, WideString text) : TJSONValue(kind), text_(std::move(text)) {}
+  TJSONString(Kind kind, WideStringView text) : TJSONValue(kind), text_(text) {}
+  // Only inside a block from AllocateWithText: the text goes right behind the item.
+  TJSONString(Kind kind, WideStringView text, InBlock) noexcept
+      : TJSONValue(kind), text_(text, reinterpret_cast<char16_t*>(this + 1)) {}
 
  private:
-  WideString text_;
+  friend class TJSONAncestor;
+  ItemText text_;
 };
 
 // A number holds only its text: as written in parsed JSON, or made from a double.
@@ -126,10 +183,15 @@ class TJSONNumber final : public TJSONString {
  public:
   static bool Accepts(Kind kind) { return kind == Kind::kNumber; }
   // `text` must already be a JSON number; it is stored unchanged.
-  explicit TJSONNumber(WideString text) : TJSONString(Kind::kNumber, std::move(text)) {}
+  explicit TJSONNumber(WideStringView text) : TJSONString(Kind::kNumber, text) {}
+  // A number whose text shares the item's pool block: one allocation.
+  static std::unique_ptr<TJSONNumber> Make(WideStringView text);
   // Text in the general number format with "." ("1.5", "1E-5", "1E15").
   // NaN and the infinities have no JSON form: lumetra::Error("Invalid number").
   static std::unique_ptr<TJSONNumber> FromDouble(double value);
+
+ private:
+  TJSONNumber(WideStringView text, InBlock tag) noexcept : TJSONString(Kind::kNumber, text, tag) {}
 };
 
 class TJSONBool : public TJSONValue {
@@ -166,15 +228,19 @@ class TJSONNull final : public TJSONValue {
 class TJSONPair final : public TJSONAncestor {
  public:
   static bool Accepts(Kind kind) { return kind == Kind::kPair; }
-  TJSONPair(WideString key, std::unique_ptr<TJSONValue> value);
+  TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value);
   ~TJSONPair() override;
+  // A member whose key shares the item's pool block: one allocation.
+  static std::unique_ptr<TJSONPair> Make(WideStringView key, std::unique_ptr<TJSONValue> value);
 
-  const WideString& Key() const { return key_; }
+  WideStringView Key() const { return key_.View(); }
   TJSONValue& Value() const { return *value_; }
 
  private:
   friend class TJSONAncestor;
-  WideString key_;
+  // Only inside a block from AllocateWithText: the key goes right behind the item.
+  TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value, InBlock) noexcept;
+  ItemText key_;
   std::unique_ptr<TJSONValue> value_;
 };
 

@@ -44,7 +44,7 @@ T& ItemAs(const Variant& handle) {
 }
 
 // A number's text converts to a double with "." unless it lies beyond the double range.
-bool NumberTextConverts(const WideString& text) {
+bool NumberTextConverts(WideStringView text) {
   const std::string narrow = ToUtf8(text);
   char* end = nullptr;
   const double value = std::strtod(narrow.c_str(), &end);
@@ -105,9 +105,9 @@ void JSONGetNodeValue(const Variant& handle, const WideString& key, Variant& out
     if (found == nullptr) Fail("JSON path not found");
     if (const auto* number = As<TJSONNumber>(found)) {
       if (!NumberTextConverts(number->Text())) Fail("JSON number out of range");
-      out = Variant::String(number->Text());
+      out = Variant::String(WideString(number->Text()));
     } else if (const auto* text = As<TJSONString>(found)) {
-      out = Variant::String(text->Text());
+      out = Variant::String(WideString(text->Text()));
     } else if (const auto* boolean = As<TJSONBool>(found)) {
       out = Variant::Bool(boolean->Value());
     } else if (found->IsNull()) {
@@ -169,7 +169,7 @@ void JSONGetPair(const Variant& handle, int32_t index, Variant& out) {
 // does not convert is an automation error.
 void JSONGetPairKey(const Variant& handle, Variant& out) {
   const int64_t h = VariantToInt64(handle);
-  Catching(out, Variant::String(u""), [&] { out = Variant::String(ItemAs<TJSONPair>(h).Key()); });
+  Catching(out, Variant::String(u""), [&] { out = Variant::String(WideString(ItemAs<TJSONPair>(h).Key())); });
 }
 
 void JSONGetPairValue(const Variant& handle, Variant& out) {

@@ -1,5 +1,7 @@
 #include "lumetra/json/reader.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace lumetra::json {
@@ -14,9 +16,20 @@ int HexDigit(char16_t c) {
 
 bool IsDigit(char16_t c) { return c >= '0' && c <= '9'; }
 
+// True when the four code units at `p` are all '0'..'9': each 16-bit lane is
+// 0x003X, and adding 6 keeps it below 0x0040 (0x3A..0x3F would carry into it).
+bool AreFourDigits(const char16_t* p) {
+  uint64_t lanes;
+  std::memcpy(&lanes, p, sizeof lanes);
+  return (lanes & 0xFFF0FFF0FFF0FFF0u) == 0x0030003000300030u &&
+         ((lanes + 0x0006000600060006u) & 0x0040004000400040u) == 0;
+}
+
 // One pass over the text. Open containers live on an explicit stack, so the
-// depth of the text never reaches the machine stack. Items are built into the
-// tree as they are read; on failure the partial tree is simply dropped.
+// depth of the text never reaches the machine stack. The children of open
+// containers wait on two staging stacks (members, elements) and move into
+// their container, sized once, when it closes; on failure everything staged
+// is simply dropped.
 class Reader {
  public:
   explicit Reader(WideStringView text) : p_(text.data()), end_(text.data() + text.size()) {
@@ -47,6 +60,11 @@ class Reader {
  private:
   enum class Next { kValue, kSeparator, kFail };
 
+  struct Open {
+    TJSONValue* container;
+    size_t first;  // where its children begin on their staging stack
+  };
+
   void SkipSpace() {
     while (p_ != end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
   }
@@ -60,9 +78,9 @@ class Reader {
         return OpenContainer();
       case '"': {
         ++p_;
-        WideString text;
+        WideStringView text;
         if (!ReadString(text)) return Next::kFail;
-        Place(std::make_unique<TJSONString>(std::move(text)));
+        Place(TJSONString::Make(text));
         return Next::kSeparator;
       }
       case 't':
@@ -86,7 +104,7 @@ class Reader {
       ++p_;
       return Next::kSeparator;
     }
-    open_.push_back(&container);
+    open_.push_back({&container, is_object ? members_.size() : elements_.size()});
     return is_object ? ReadKey() : Next::kValue;
   }
 
@@ -95,15 +113,29 @@ class Reader {
     SkipSpace();
     if (p_ == end_) return Next::kFail;
     const char16_t c = *p_++;
-    const bool in_object = open_.back()->IsObject();
+    const bool in_object = open_.back().container->IsObject();
     if (c == ',') {
       if (!in_object) return Next::kValue;
       SkipSpace();
       return ReadKey();
     }
     if (c != (in_object ? '}' : ']')) return Next::kFail;
-    open_.pop_back();
+    Close();
     return Next::kSeparator;
+  }
+
+  // Moves the staged children of the innermost open container into it.
+  void Close() {
+    const Open open = open_.back();
+    open_.pop_back();
+    if (auto* object = As<TJSONObject>(open.container)) {
+      object->Append(members_.data() + open.first, members_.data() + members_.size());
+      members_.resize(open.first);
+    } else {
+      static_cast<TJSONArray&>(*open.container).Append(elements_.data() + open.first,
+                                                        elements_.data() + elements_.size());
+      elements_.resize(open.first);
+    }
   }
 
   Next ReadKey() {
@@ -116,11 +148,20 @@ class Reader {
     return Next::kValue;
   }
 
-  // From after the opening quote to after the closing one.
-  bool ReadString(WideString& out) {
+  // From after the opening quote to after the closing one. `text` is the
+  // string's text: a view of the input when it holds no escape, else of a
+  // scratch buffer valid until the next string is read.
+  bool ReadString(WideStringView& text) {
     const char16_t* run = p_;
     while (p_ != end_ && *p_ != '"' && *p_ != '\\') ++p_;
     if (p_ == end_) return false;
+    if (*p_ == '"') {
+      text = WideStringView(run, static_cast<size_t>(p_ - run));
+      ++p_;
+      return true;
+    }
+    WideString& out = scratch_[next_scratch_];
+    next_scratch_ ^= 1;  // a key's text must survive its value's
     out.assign(run, p_);
     while (*p_ != '"') {
       ++p_;  // the backslash
@@ -154,6 +195,7 @@ class Reader {
       out.append(run, p_);
     }
     ++p_;
+    text = out;
     return true;
   }
 
@@ -183,35 +225,41 @@ class Reader {
       if (p_ != end_ && (*p_ == '+' || *p_ == '-')) ++p_;
       if (!SkipDigits()) return Next::kFail;
     }
-    Place(std::make_unique<TJSONNumber>(WideString(start, p_)));
+    Place(TJSONNumber::Make(WideStringView(start, static_cast<size_t>(p_ - start))));
     return Next::kSeparator;
   }
 
-  // True when at least one digit was skipped.
+  // True when at least one digit was skipped. Four code units at a time
+  // while they are all digits, then one by one.
   bool SkipDigits() {
     const char16_t* start = p_;
+    while (end_ - p_ >= 4 && AreFourDigits(p_)) p_ += 4;
     while (p_ != end_ && IsDigit(*p_)) ++p_;
     return p_ != start;
   }
 
-  // Attaches a new value to the innermost open container (with the pending
-  // key in an object), or makes it the root.
+  // Stages a new value as the next child of the innermost open container
+  // (as a member with the pending key in an object), or makes it the root.
   TJSONValue& Place(std::unique_ptr<TJSONValue> value) {
+    TJSONValue& placed = *value;
     if (open_.empty()) {
       root_ = std::move(value);
-      return *root_;
+    } else if (open_.back().container->IsObject()) {
+      members_.push_back(TJSONPair::Make(key_, std::move(value)));
+    } else {
+      elements_.push_back(std::move(value));
     }
-    TJSONValue& container = *open_.back();
-    if (auto* object = As<TJSONObject>(&container)) {
-      return object->Add(std::move(key_), std::move(value)).Value();
-    }
-    return static_cast<TJSONArray&>(container).Add(std::move(value));
+    return placed;
   }
 
   const char16_t* p_;
   const char16_t* const end_;
-  std::vector<TJSONValue*> open_;  // innermost last
-  WideString key_;                 // key of the member whose value comes next
+  std::vector<Open> open_;  // innermost last
+  std::vector<std::unique_ptr<TJSONPair>> members_;    // staged members of open objects
+  std::vector<std::unique_ptr<TJSONValue>> elements_;  // staged elements of open arrays
+  WideStringView key_;          // key of the member whose value comes next
+  WideString scratch_[2];       // texts with escapes: the key's and the value's
+  int next_scratch_ = 0;
   std::unique_ptr<TJSONValue> root_;
 };
 

@@ -22,7 +22,7 @@ uint32_t KeepOrWrap(uint64_t candidate, uint32_t slot, uint32_t table_size) {
 // Removes `item` from its owner's children. The search starts at the back:
 // what was added last is the likeliest to be freed.
 template <class T>
-std::unique_ptr<T> TakeOut(std::vector<std::unique_ptr<T>>& children, const TJSONAncestor& item) {
+std::unique_ptr<T> TakeOut(ChildList<T>& children, const TJSONAncestor& item) {
   auto it = std::find_if(children.rbegin(), children.rend(),
                          [&item](const std::unique_ptr<T>& child) { return child.get() == &item; });
   assert(it != children.rend());

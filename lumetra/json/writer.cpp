@@ -1,5 +1,9 @@
 #include "lumetra/json/writer.h"
 
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace lumetra::json {
@@ -22,113 +26,179 @@ constexpr auto kEscapes = [] {
   return table;
 }();
 
-bool NeedsEscape(char16_t c) { return c >= 0x80 || kEscapes.value[c] != 0; }
+// Extra code units a code unit takes when written: 0, 1 (short escape) or 5 (\uXXXX).
+constexpr auto kExtraUnits = [] {
+  struct Table {
+    uint8_t value[128] = {};
+  } table;
+  for (int c = 0; c < 128; ++c) table.value[c] = kEscapes.value[c] == 0 ? 0 : kEscapes.value[c] == 'u' ? 5 : 1;
+  return table;
+}();
 
-void AppendString(WideStringView text, WideString& out) {
-  out += u'"';
-  const char16_t* p = text.data();
-  const char16_t* const end = p + text.size();
-  while (p != end) {
-    const char16_t* run = p;
-    while (p != end && !NeedsEscape(*p)) ++p;
-    out.append(run, p);
-    if (p == end) break;
-    const char16_t c = *p++;
-    const char escape = c < 0x80 ? kEscapes.value[c] : 'u';
-    if (escape != 'u') {
-      const char16_t pair[2] = {u'\\', static_cast<char16_t>(escape)};
-      out.append(pair, 2);
-    } else {
-      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-      const char16_t unit[6] = {u'\\', u'u', kHex[c >> 12], kHex[(c >> 8) & 0xF], kHex[(c >> 4) & 0xF],
-                                kHex[c & 0xF]};
-      out.append(unit, 6);
-    }
+size_t ExtraUnits(char16_t c) { return c < 0x80 ? kExtraUnits.value[c] : 5; }
+
+// The two passes over a tree share one walk: first a Measure sink counts the
+// code units, then a Fill sink writes them into text sized exactly once.
+class Measure {
+ public:
+  void Char(char16_t) { ++size_; }
+  void Ascii(std::string_view text) { size_ += text.size(); }
+  void Raw(WideStringView text) { size_ += text.size(); }
+  void String(WideStringView text) {
+    size_ += text.size() + 2;
+    for (char16_t c : text) size_ += ExtraUnits(c);
   }
-  out += u'"';
-}
+  size_t size() const { return size_; }
 
-struct OpenContainer {
-  const TJSONAncestor* container;
-  size_t next;  // index of the next child to write
+ private:
+  size_t size_ = 0;
 };
 
-class Writer {
+class Fill {
  public:
-  explicit Writer(WideString& out) : out_(out) {}
+  explicit Fill(char16_t* out) : p_(out) {}
+  void Char(char16_t c) { *p_++ = c; }
+  void Ascii(std::string_view text) {
+    for (char c : text) *p_++ = static_cast<char16_t>(c);
+  }
+  void Raw(WideStringView text) { p_ = std::copy(text.begin(), text.end(), p_); }
+  void String(WideStringView text) {
+    *p_++ = u'"';
+    for (char16_t c : text) {
+      if (c < 0x80 && kEscapes.value[c] == 0) {
+        *p_++ = c;
+      } else {
+        Escape(c);
+      }
+    }
+    *p_++ = u'"';
+  }
+  char16_t* end() const { return p_; }
 
-  void Write(const TJSONAncestor& top) {
+ private:
+  void Escape(char16_t c) {
+    const char escape = c < 0x80 ? kEscapes.value[c] : 'u';
+    *p_++ = u'\\';
+    if (escape != 'u') {
+      *p_++ = static_cast<char16_t>(escape);
+      return;
+    }
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    p_[0] = u'u';
+    p_[1] = kHex[c >> 12];
+    p_[2] = kHex[(c >> 8) & 0xF];
+    p_[3] = kHex[(c >> 4) & 0xF];
+    p_[4] = kHex[c & 0xF];
+    p_ += 5;
+  }
+
+  char16_t* p_;
+};
+
+// Walks `top` in text order with an explicit stack, handing every piece of
+// text to the sink.
+template <class Sink>
+class Walker {
+ public:
+  explicit Walker(Sink& sink) : sink_(sink) {}
+
+  void Walk(const TJSONAncestor& top) {
     Begin(top);
-    while (!open_.empty()) {
-      OpenContainer& open = open_.back();
-      const auto* object = As<TJSONObject>(open.container);
-      const size_t count = object ? object->Count() : static_cast<const TJSONArray*>(open.container)->Count();
-      if (open.next == count) {
-        out_ += object ? u'}' : u']';
-        open_.pop_back();
+    while (depth_ != 0) {
+      Open& open = open_[depth_ - 1];
+      if (open.next == open.count) {
+        sink_.Char(open.object ? u'}' : u']');
+        --depth_;
         continue;
       }
       const size_t index = open.next++;
-      if (index > 0) out_ += u',';
-      // Begin may push onto open_, so `open` is not used after this point.
-      if (object) {
-        Begin(object->Member(index));
+      if (index > 0) sink_.Char(u',');
+      // Begin may grow open_, so `open` is not used after this point.
+      if (open.object) {
+        Begin(open.object->Member(index));
       } else {
-        Begin(static_cast<const TJSONArray*>(open.container)->Element(index));
+        Begin(open.array->Element(index));
       }
     }
   }
 
  private:
+  struct Open {
+    const TJSONObject* object;  // one of the two is set
+    const TJSONArray* array;
+    size_t next;  // index of the next child to write
+    size_t count;
+  };
+
   // Writes a leaf whole, or the opening of a container (pushed to be continued).
   void Begin(const TJSONAncestor& item) {
     switch (item.kind()) {
-      case Kind::kObject:
-      case Kind::kArray: {
-        const bool is_object = item.IsObject();
-        out_ += is_object ? u'{' : u'[';
-        const size_t count = is_object ? static_cast<const TJSONObject&>(item).Count()
-                                       : static_cast<const TJSONArray&>(item).Count();
-        if (count == 0) {
-          out_ += is_object ? u'}' : u']';
+      case Kind::kObject: {
+        const auto& object = static_cast<const TJSONObject&>(item);
+        sink_.Char(u'{');
+        if (object.Count() == 0) {
+          sink_.Char(u'}');
         } else {
-          open_.push_back({&item, 0});
+          Push({&object, nullptr, 0, object.Count()});
+        }
+        break;
+      }
+      case Kind::kArray: {
+        const auto& array = static_cast<const TJSONArray&>(item);
+        sink_.Char(u'[');
+        if (array.Count() == 0) {
+          sink_.Char(u']');
+        } else {
+          Push({nullptr, &array, 0, array.Count()});
         }
         break;
       }
       case Kind::kPair: {
         const auto& pair = static_cast<const TJSONPair&>(item);
-        AppendString(pair.Key(), out_);
-        out_ += u':';
+        sink_.String(pair.Key());
+        sink_.Char(u':');
         Begin(pair.Value());  // a value is never a member: one level only
         break;
       }
       case Kind::kString:
-        AppendString(static_cast<const TJSONString&>(item).Text(), out_);
+        sink_.String(static_cast<const TJSONString&>(item).Text());
         break;
       case Kind::kNumber:
-        out_ += static_cast<const TJSONNumber&>(item).Text();
+        sink_.Raw(static_cast<const TJSONNumber&>(item).Text());
         break;
       case Kind::kBool:
-        out_ += static_cast<const TJSONBool&>(item).Value() ? u"true" : u"false";
+        sink_.Ascii(static_cast<const TJSONBool&>(item).Value() ? "true" : "false");
         break;
       case Kind::kNull:
-        out_ += u"null";
+        sink_.Ascii("null");
         break;
     }
   }
 
-  WideString& out_;
-  std::vector<OpenContainer> open_;
+  void Push(const Open& open) {
+    if (depth_ == open_.size()) open_.resize(depth_ * 2 + 16);
+    open_[depth_++] = open;
+  }
+
+  Sink& sink_;
+  std::vector<Open> open_;  // open_[0, depth_): the open containers, innermost last
+  size_t depth_ = 0;
 };
 
 }  // namespace
 
-void AppendJSON(const TJSONAncestor& item, WideString& out) { Writer(out).Write(item); }
+void AppendJSON(const TJSONAncestor& item, WideString& out) {
+  Measure measure;
+  Walker<Measure>(measure).Walk(item);
+  const size_t start = out.size();
+  out.resize(start + measure.size());
+  Fill fill(out.data() + start);
+  Walker<Fill>(fill).Walk(item);
+  assert(fill.end() == out.data() + out.size());
+}
 
 WideString FormatJSON(const TJSONAncestor& item) {
   WideString out;
-  out.reserve(256);
   AppendJSON(item, out);
   return out;
 }

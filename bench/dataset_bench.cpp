@@ -12,8 +12,6 @@
 // Usage: dataset_bench [--peer PATH] [--rounds N] [--rows N,N,...] [--dir DIR]
 //        dataset_bench generate ROWS FILE
 //        dataset_bench ours IN OUT KEY
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "process_run.h"
 #include "lumetra/dataset/ds_to_json.h"
 #include "lumetra/dataset/packet_reader.h"
 #include "lumetra/dataset/packet_writer.h"
@@ -97,35 +96,8 @@ int Ours(const std::string& in, const std::string& out, long key) {
   return WriteFile(out, lumetra::ToUtf8(result)) ? 0 : 1;
 }
 
-struct Run {
-  double seconds = 0;
-  double cpu_seconds = 0;  // user + system
-  long peak_kib = 0;
-  bool ok = false;
-};
-
-// Runs a program to its end; its wall time and peak resident memory.
-Run Measure(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  Run run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  run.peak_kib = usage.ru_maxrss;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
-}
+using bench::Measure;
+using bench::Run;
 
 Run Median(std::vector<Run> runs) {
   std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });

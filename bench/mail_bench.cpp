@@ -6,8 +6,6 @@
 // attachment size.
 //
 // Usage: mail_bench [rounds]        (default 3; medians are reported)
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "process_run.h"
 #include "lumetra/mail/send_mail.h"
 #include "smtp_server_process.h"
 
@@ -27,32 +26,8 @@ namespace {
 
 constexpr std::size_t kAttachmentBytes = 25u * 1024 * 1024;
 
-struct Run {
-  double seconds = 0;
-  long peak_kib = 0;
-  bool ok = false;
-};
-
-// Runs a program to its end; its wall time and peak resident memory.
-Run Measure(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  Run run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peak_kib = usage.ru_maxrss;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
-}
+using bench::Measure;
+using bench::Run;
 
 Run Median(std::vector<Run> runs) {
   const auto middle = runs.size() / 2;

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "lumetra/automation/lumetra_com.h"
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/variant_convert.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 
 namespace lumetra {
 

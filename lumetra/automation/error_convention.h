@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 

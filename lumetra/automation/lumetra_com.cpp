@@ -1,6 +1,6 @@
 #include "lumetra/automation/lumetra_com.h"
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/ds_to_json.h"
 #include "lumetra/encoding/base64_files.h"
 #include "lumetra/encoding/version.h"

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "lumetra/automation/error_convention.h"
-#include "lumetra/automation/variant.h"
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/variant.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/field_assign.h"
 
 namespace lumetra::dataset {

@@ -26,7 +26,7 @@
 #include <optional>
 #include <vector>
 
-#include "lumetra/automation/variant.h"
+#include "lumetra/automation/values/variant.h"
 #include "lumetra/dataset/records.h"
 
 namespace lumetra::dataset {

@@ -8,7 +8,7 @@
 // U+0020 from both ends; a closed dataset produces the empty string.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/dataset/dataset.h"
 
 namespace lumetra::dataset {

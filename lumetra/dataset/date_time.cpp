@@ -5,42 +5,13 @@
 #include <cmath>
 #include <cstdint>
 
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/day_number.h"
+#include "lumetra/automation/values/platform_conversions.h"
 
 namespace lumetra::dataset {
 namespace {
 
 constexpr int64_t kMsPerDay = 86400000;
-// Days from 0000-03-01 (proleptic Gregorian) to 1899-12-30.
-constexpr int64_t kEpochShift = 693899;
-
-int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - kEpochShift;
-}
-
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  z += kEpochShift;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(int y, int m) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
 
 // Reads exactly `count` digits at `pos`.
 bool Digits(std::string_view text, size_t& pos, size_t count, int& value) {
@@ -170,12 +141,11 @@ void Put(std::string& out, int value, int width) {
 }  // namespace
 
 std::optional<double> ToDayNumber(const CivilDateTime& c) {
-  if (c.year < 1 || c.year > 9999 || c.month < 1 || c.month > 12 || c.day < 1 ||
-      c.day > DaysInMonth(c.year, c.month) || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
+  if (c.year < 1 || c.year > 9999 || !IsValidCivilDate({c.year, c.month, c.day}) || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
       c.second < 0 || c.second > 59 || c.millisecond < 0 || c.millisecond > 999) {
     return std::nullopt;
   }
-  const int64_t days = DaysFromCivil(c.year, c.month, c.day);
+  const int64_t days = DayNumberFromCivil({c.year, c.month, c.day});
   const double fraction =
       static_cast<double>(((c.hour * 60 + c.minute) * 60 + c.second) * 1000 + c.millisecond) / kMsPerDay;
   return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
@@ -189,8 +159,11 @@ std::optional<CivilDateTime> FromDayNumber(double day_number) {
     ms -= kMsPerDay;
     days += day_number >= 0 ? 1 : -1;
   }
+  const CivilDate date = CivilFromDayNumber(days);
   CivilDateTime c;
-  CivilFromDays(days, c.year, c.month, c.day);
+  c.year = date.year;
+  c.month = date.month;
+  c.day = date.day;
   if (c.year < 1 || c.year > 9999) return std::nullopt;
   c.millisecond = static_cast<int>(ms % 1000);
   c.second = static_cast<int>(ms / 1000 % 60);

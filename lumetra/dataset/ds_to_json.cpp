@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/dataset.h"
 #include "lumetra/dataset/dataset_packet.h"
 #include "lumetra/dataset/json_apply.h"

@@ -15,8 +15,8 @@
 #include <optional>
 #include <vector>
 
-#include "lumetra/automation/variant.h"
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/variant.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::dataset {
 

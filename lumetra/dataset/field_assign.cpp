@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/variant_convert.h"
 #include "lumetra/dataset/date_time.h"
 
 namespace lumetra::dataset {

@@ -10,7 +10,7 @@
 
 #include <optional>
 
-#include "lumetra/automation/variant.h"
+#include "lumetra/automation/values/variant.h"
 #include "lumetra/dataset/records.h"
 
 namespace lumetra::dataset {

@@ -3,7 +3,7 @@
 // Latin Extended-A, Greek and Cyrillic; other characters compare as they are.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::dataset {
 

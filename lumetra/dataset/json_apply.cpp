@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/date_time.h"
 
 namespace lumetra::dataset {

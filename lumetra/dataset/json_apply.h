@@ -9,7 +9,7 @@
 // ends the application; what was written before it stays.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/dataset/dataset.h"
 #include "lumetra/dataset/json_tokens.h"
 

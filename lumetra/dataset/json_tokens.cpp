@@ -5,12 +5,12 @@
 #include <limits>
 #include <string>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/text_blanks.h"
 
 namespace lumetra::dataset {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xFEFF || c == 0xA0; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool IsNameChar(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || IsDigit(c) || c == u'_' || c == u'$' || c >= 0x80;
@@ -30,7 +30,7 @@ void JsonTokenReader::Fail(const char* what) const {
 }
 
 void JsonTokenReader::SkipBlanks() {
-  while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+  while (pos_ < text_.size() && IsJsonTokenBlank(text_[pos_])) ++pos_;
 }
 
 bool JsonTokenReader::Comment(Token& token) {

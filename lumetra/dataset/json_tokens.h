@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::dataset {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/field_names.h"
 #include "lumetra/dataset/packet_values.h"
 #include "lumetra/dataset/xml_ptr.h"

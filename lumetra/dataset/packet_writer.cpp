@@ -7,7 +7,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/packet_values.h"
 #include "lumetra/dataset/xml_ptr.h"
 

@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/dataset/date_time.h"
 #include "lumetra/dataset/field_types.h"
 

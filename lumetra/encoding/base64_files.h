@@ -3,7 +3,7 @@
 // when the whole output was written and false on any failure.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 

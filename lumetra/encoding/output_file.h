@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 

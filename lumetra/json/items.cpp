@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/number_format.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/number_format.h"
 
 namespace lumetra::json {
 

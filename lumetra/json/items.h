@@ -13,7 +13,7 @@
 #include <new>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/item_pool.h"
 
 namespace lumetra::json {

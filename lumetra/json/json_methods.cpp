@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/variant_convert.h"
 #include "lumetra/json/key_path.h"
 #include "lumetra/json/reader.h"
 #include "lumetra/json/store.h"

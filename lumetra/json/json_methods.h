@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "lumetra/automation/variant.h"
+#include "lumetra/automation/values/variant.h"
 
 namespace lumetra::json {
 

@@ -5,7 +5,7 @@
 // when it is an object or array; a leaf is found only by the empty path.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/items.h"
 
 namespace lumetra::json {

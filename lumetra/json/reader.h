@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/items.h"
 
 namespace lumetra::json {

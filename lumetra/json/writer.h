@@ -5,7 +5,7 @@
 // is measured first and then written into a string sized once.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/items.h"
 
 namespace lumetra::json {

@@ -1,16 +1,11 @@
 #include "lumetra/mail/address_list.h"
 
+#include "lumetra/automation/values/text_blanks.h"
+
 namespace lumetra::mail {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-WideString Trim(WideStringView text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return WideString(text.substr(begin, end - begin));
-}
+WideString Trim(WideStringView text) { return WideString(TrimBlanks(text, IsAsciiWhitespace)); }
 
 // One entry while it is read: the text outside angle brackets (quotes kept
 // for a bare address, removed for a name), and the text inside them.

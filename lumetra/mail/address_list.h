@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::mail {
 

@@ -16,7 +16,7 @@
 
 #include <string>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/mail/address_list.h"
 
 namespace lumetra::mail {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <random>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/base64_lines.h"
 #include "lumetra/mail/content_types.h"
 #include "lumetra/mail/header_text.h"

@@ -17,7 +17,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/mail/smtp_client.h"
 
 namespace lumetra::mail {

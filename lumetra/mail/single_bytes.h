@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::mail {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/base64_lines.h"
 #include "lumetra/mail/dot_stuffing.h"
 #include "lumetra/mail/header_text.h"

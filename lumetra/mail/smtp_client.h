@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/mail/byte_sink.h"
 #include "lumetra/mail/openssl_library.h"
 #include "lumetra/mail/smtp_connection.h"

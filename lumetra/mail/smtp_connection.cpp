@@ -1,6 +1,6 @@
 #include "lumetra/mail/smtp_connection.h"
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 
 namespace lumetra::mail {
 namespace {

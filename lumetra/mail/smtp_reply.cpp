@@ -1,6 +1,6 @@
 #include "lumetra/mail/smtp_reply.h"
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 
 namespace lumetra::mail {
 

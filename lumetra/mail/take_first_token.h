@@ -5,7 +5,7 @@
 // not trimmed and may be empty. An empty separator never occurs.
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::mail {
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <utility>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 
 namespace lumetra::mail {
 namespace {

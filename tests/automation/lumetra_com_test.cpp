@@ -7,8 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/variant_convert.h"
 
 namespace lumetra {
 namespace {

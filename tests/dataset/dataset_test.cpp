@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/dataset_packet.h"
 #include "test_packets.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/variant_convert.h"
 
 namespace lumetra::dataset {
 namespace {

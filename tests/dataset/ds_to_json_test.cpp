@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "test_packets.h"
 
 namespace lumetra::dataset {

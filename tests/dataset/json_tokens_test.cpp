@@ -5,8 +5,8 @@
 #include <charconv>
 #include <string>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/variant_convert.h"
 
 namespace lumetra::dataset {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/packet_reader.h"
 #include "lumetra/dataset/packet_writer.h"
 #include "test_packets.h"

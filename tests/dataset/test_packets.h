@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 #include "lumetra/dataset/packet_reader.h"
 #include "lumetra/dataset/packet_values.h"
 

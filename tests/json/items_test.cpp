@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 
 namespace lumetra::json {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/encoding/base64.h"
 #include "lumetra/mail/address_list.h"
 #include "lumetra/mail/content_types.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <random>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/send_mail.h"
 #include "smtp_server_process.h"
 

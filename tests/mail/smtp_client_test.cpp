@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/base64_lines.h"
 #include "lumetra/mail/smtp_client.h"
 #include "scripted_smtp_server.h"

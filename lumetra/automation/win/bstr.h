@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra::win {
 

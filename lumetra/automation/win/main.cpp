@@ -11,7 +11,7 @@
 
 #include "lumetra/automation/win/class_factory.h"
 #include "lumetra/automation/win/main_form.h"
-#include "lumetra/automation/win/platform_conversions.h"
+#include "lumetra/automation/win/windows_conversions.h"
 #include "lumetra/automation/win/registration.h"
 #include "lumetra/automation/win/server_lifetime.h"
 #include "lumetra/automation/win/start_mode.h"

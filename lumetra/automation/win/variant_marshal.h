@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "lumetra/automation/variant.h"
+#include "lumetra/automation/values/variant.h"
 
 namespace lumetra::win {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/socket.h"
 
 namespace lumetra::mail {

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
 #include "lumetra/mail/socket.h"
 
 namespace lumetra::mail {

@@ -1,9 +1,10 @@
-#include "lumetra/automation/win/platform_conversions.h"
+#include "lumetra/automation/win/windows_conversions.h"
 
 #include <windows.h>
 #include <oleauto.h>
 
-#include "lumetra/automation/errors.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/kind_names.h"
 #include "lumetra/automation/win/bstr.h"
 #include "lumetra/automation/win/variant_marshal.h"
 
@@ -18,8 +19,7 @@ template <typename T>
 std::optional<T> Checked(HRESULT hr, T value, VarTypeCode target) {
   if (SUCCEEDED(hr)) return value;
   if (hr == DISP_E_OVERFLOW) {
-    throw OverflowError("Overflow while converting variant of type (" + VarTypeName(vt::BStr) + ") into type (" +
-                        VarTypeName(target) + ")");
+    ThrowOverflowError(vt::BStr, target);
   }
   return std::nullopt;
 }
@@ -103,8 +103,7 @@ std::optional<Variant> WindowsConversions::ChangeType(const Variant& value, VarT
   VariantInit(&result);
   HRESULT hr = VariantChangeTypeEx(&result, const_cast<VARIANT*>(source.get()), LOCALE_USER_DEFAULT, 0, target);
   if (hr == DISP_E_OVERFLOW) {
-    throw OverflowError("Overflow while converting variant of type (" + VarTypeName(value.type()) +
-                        ") into type (" + VarTypeName(target) + ")");
+    ThrowOverflowError(value.type(), target);
   }
   if (FAILED(hr)) return std::nullopt;
   Variant converted = FromVariant(result);

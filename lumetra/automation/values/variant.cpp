@@ -1,15 +1,8 @@
-#include "lumetra/automation/variant.h"
+#include "lumetra/automation/values/variant.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace lumetra {
-
-double DecimalValue::ToDouble() const {
-  double magnitude = static_cast<double>(hi32) * 18446744073709551616.0 + static_cast<double>(lo64);
-  double value = magnitude / std::pow(10.0, scale);
-  return negative ? -value : value;
-}
 
 Variant Variant::Null() {
   Variant v;

@@ -1,4 +1,4 @@
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 namespace {

@@ -1,4 +1,4 @@
-#include "lumetra/automation/number_format.h"
+#include "lumetra/automation/values/number_format.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 namespace {

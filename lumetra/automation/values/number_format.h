@@ -4,7 +4,7 @@
 // (with the regional decimal separator) and for JSON number text (with ".").
 #pragma once
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 

@@ -1,4 +1,4 @@
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/variant_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <variant>
 #include <vector>
 
-#include "lumetra/automation/errors.h"
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/errors.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "lumetra/automation/wide_string.h"
+#include "lumetra/automation/values/wide_string.h"
 
 namespace lumetra {
 
@@ -50,7 +50,6 @@ struct DecimalValue {
   uint32_t hi32 = 0;
   uint64_t lo64 = 0;
 
-  double ToDouble() const;
   bool operator==(const DecimalValue&) const = default;
 };
 

@@ -1,4 +1,4 @@
-#include "lumetra/automation/number_format.h"
+#include "lumetra/automation/values/number_format.h"
 
 #include <cmath>
 #include <cstdio>

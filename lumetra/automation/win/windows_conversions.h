@@ -2,7 +2,7 @@
 // own variant functions for the user default locale.
 #pragma once
 
-#include "lumetra/automation/variant_convert.h"
+#include "lumetra/automation/values/platform_conversions.h"
 
 namespace lumetra::win {
 

@@ -50,8 +50,7 @@ class IgnoringReporter : public lumetra::ErrorReporter {
 IgnoringReporter g_reporter;
 
 std::string LoadBytes(const std::string& name) {
-  const char* root = std::getenv("LUMETRA_TESTDATA");
-  const std::string path = std::string(root ? root : LUMETRA_TESTDATA_DIR) + "/json/bench/" + name;
+  const std::string path = std::string(LUMETRA_BENCH_DATA_DIR) + "/" + name;
   std::ifstream in(path, std::ios::binary);
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

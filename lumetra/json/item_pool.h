@@ -18,6 +18,15 @@
 #include <new>
 #include <vector>
 
+// GCC says __SANITIZE_ADDRESS__ under AddressSanitizer; clang says __has_feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define LUMETRA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMETRA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace lumetra::json {
 
 class ItemPool {
@@ -26,7 +35,7 @@ class ItemPool {
   static constexpr size_t kMaxPooledBytes = 256;
   static constexpr size_t kSlabBytes = size_t{64} << 10;
   static constexpr size_t kRetainedBytes = size_t{16} << 20;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(LUMETRA_ADDRESS_SANITIZER)
   static constexpr bool kPooled = false;  // every block from operator new
 #else
   static constexpr bool kPooled = true;

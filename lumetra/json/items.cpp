@@ -79,72 +79,44 @@ std::unique_ptr<TJSONPair> TJSONPair::Make(WideStringView key, std::unique_ptr<T
   return std::unique_ptr<TJSONPair>(::new (block) TJSONPair(key, std::move(value), InBlock{}));
 }
 
-// Moves what `item` owns out of it: leaves, and members whose value is a leaf,
-// are destroyed at once; containers and the other members go to `pending`,
-// detached, so no destructor finds children left.
-void TJSONAncestor::DetachChildren(TJSONAncestor& item, std::vector<TJSONAncestor*>& pending) {
-  auto take = [&pending](TJSONAncestor* child) {
-    if (child->IsPair()) {
-      auto* pair = static_cast<TJSONPair*>(child);
-      if (pair->value_->IsContainer()) {
-        pending.push_back(child);
-        return;
-      }
-      delete pair->value_.release();  // a leaf: member and value go at once
-    } else if (child->IsContainer()) {
-      pending.push_back(child);
-      return;
-    }
-    delete child;
-  };
-  // Last child first, so `pending` gives them back in text order, which is
-  // the order the reader allocated them in; the next ones are asked for early.
-  auto take_all = [&take](auto& children) {
-    constexpr size_t kAhead = 8;
-    for (size_t i = children.size(); i-- > 0;) {
-      if (i >= kAhead) __builtin_prefetch(children[i - kAhead].get());
-      take(children[i].release());
-    }
-    children.clear();
+// Takes the last child out of `item` (a member, an element or a member's
+// value); nullptr when it owns nothing. The child keeps `item` as its owner,
+// which is the way back up for DestroyChildren.
+TJSONAncestor* TJSONAncestor::TakeLastChild(TJSONAncestor& item) noexcept {
+  const auto take_last = [](auto& children) -> TJSONAncestor* {
+    if (children.empty()) return nullptr;
+    TJSONAncestor* child = children.back().release();
+    children.pop_back();
+    if (!children.empty()) __builtin_prefetch(children.back().get());
+    return child;
   };
   switch (item.kind()) {
     case Kind::kObject:
-      take_all(static_cast<TJSONObject&>(item).members_);
-      break;
+      return take_last(static_cast<TJSONObject&>(item).members_);
     case Kind::kArray:
-      take_all(static_cast<TJSONArray&>(item).elements_);
-      break;
+      return take_last(static_cast<TJSONArray&>(item).elements_);
     case Kind::kPair:
-      take(static_cast<TJSONPair&>(item).value_.release());
-      break;
+      return static_cast<TJSONPair&>(item).value_.release();
     default:
-      break;
+      return nullptr;
   }
 }
 
-bool TJSONAncestor::OwnsNothing(const TJSONAncestor& item) {
-  switch (item.kind()) {
-    case Kind::kObject:
-      return static_cast<const TJSONObject&>(item).members_.empty();
-    case Kind::kArray:
-      return static_cast<const TJSONArray&>(item).elements_.empty();
-    case Kind::kPair:
-      return static_cast<const TJSONPair&>(item).value_ == nullptr;
-    default:
-      return true;
-  }
-}
-
+// Depth first along the owner links: no stack and no allocation, so freeing
+// a tree of any depth or size cannot fail. An item is deleted only once it
+// owns nothing, so its own destructor finds no children.
 void TJSONAncestor::DestroyChildren(TJSONAncestor& item) noexcept {
-  if (OwnsNothing(item)) return;
-  std::vector<TJSONAncestor*> pending;
-  DetachChildren(item, pending);
-  while (!pending.empty()) {
-    TJSONAncestor* next = pending.back();
-    pending.pop_back();
-    if (pending.size() >= 2) __builtin_prefetch(pending[pending.size() - 2]);
-    DetachChildren(*next, pending);
-    delete next;
+  TJSONAncestor* current = &item;
+  for (;;) {
+    if (TJSONAncestor* child = TakeLastChild(*current)) {
+      assert(child->owner_ == current);
+      current = child;
+      continue;
+    }
+    if (current == &item) return;
+    TJSONAncestor* owner = current->owner_;
+    delete current;
+    current = owner;
   }
 }
 

@@ -80,7 +80,7 @@ class TJSONAncestor {
 
  protected:
   explicit TJSONAncestor(Kind kind) : kind_(kind) { ++live_count_; }
-  // Destroys everything `item` owns with an explicit stack instead of recursion.
+  // Destroys everything `item` owns, without recursion and without allocating.
   static void DestroyChildren(TJSONAncestor& item) noexcept;
   // A pool block for an item of `item_bytes` followed by `text`'s code units.
   static void* AllocateWithText(size_t item_bytes, WideStringView text);
@@ -90,10 +90,9 @@ class TJSONAncestor {
   friend class TJSONObject;
   friend class TJSONArray;
   friend class TJSONPair;
-  static void DetachChildren(TJSONAncestor& item, std::vector<TJSONAncestor*>& pending);
+  static TJSONAncestor* TakeLastChild(TJSONAncestor& item) noexcept;
   // Bytes of the pool block that holds this item (with its text in-block).
   size_t BlockBytes() const;
-  static bool OwnsNothing(const TJSONAncestor& item);
 
   TJSONAncestor* owner_ = nullptr;
   uint32_t handle_ = 0;  // 0 until the store hands one out

@@ -79,7 +79,12 @@ std::string FormatParameterValue(WideStringView value) {
   bool plain = IsPlainHeaderText(value) && value.size() <= kMaxPlainLength;
   for (char16_t c : value)
     if (c == u'"' || c == u'\\') plain = false;
-  return "\"" + (plain ? ToUtf8(value) : EncodeWords(value, "\r\n ")) + "\"";
+  // Appended rather than `"\"" + text`: GCC 12 at -O3 warns falsely (-Wrestrict)
+  // about the insert at the front of a temporary string.
+  std::string quoted = "\"";
+  quoted += plain ? ToUtf8(value) : EncodeWords(value, "\r\n ");
+  quoted += '"';
+  return quoted;
 }
 
 }  // namespace lumetra::mail

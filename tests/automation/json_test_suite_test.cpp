@@ -35,10 +35,7 @@ class QuietReporter : public ErrorReporter {
   bool Report(const ErrorInfo&) noexcept override { return true; }
 };
 
-fs::path SuiteDirectory() {
-  const char* root = std::getenv("LUMETRA_TESTDATA");
-  return root ? fs::path(root) / "json" / "JSONTestSuite" / "test_parsing" : fs::path();
-}
+fs::path SuiteDirectory() { return fs::path(LUMETRA_JSON_TEST_SUITE_DIR); }
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +74,7 @@ class JsonTestSuite : public ::testing::Test {
 
 TEST_F(JsonTestSuite, EveryParsingCase) {
   const fs::path directory = SuiteDirectory();
-  ASSERT_TRUE(fs::is_directory(directory)) << "LUMETRA_TESTDATA does not lead to the suite: " << directory;
+  ASSERT_TRUE(fs::is_directory(directory)) << "the suite is not at " << directory;
   json::Store& store = json::GlobalStore();
   const size_t roots = store.RootCount();
   const size_t items = json::Store::LiveItemCount();

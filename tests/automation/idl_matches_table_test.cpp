@@ -122,13 +122,13 @@ std::pair<std::string, std::string> Expected(const ParamInfo& p) {
   return {"?", "in"};
 }
 
-class IdlMatchesTable : public ::testing::Test {
+class IdlMatchesTableTest : public ::testing::Test {
  protected:
   std::string idl_ = StripComments(ReadIdl());
   std::vector<IdlMethod> methods_ = ParseMethods(InterfaceBody(idl_));
 };
 
-TEST_F(IdlMatchesTable, MethodsInTableOrderWithTheirDispatchIdentifiers) {
+TEST_F(IdlMatchesTableTest, MethodsInTableOrderWithTheirDispatchIdentifiers) {
   ASSERT_EQ(methods_.size(), kMethodCount);
   for (size_t i = 0; i < kMethodCount; ++i) {
     const MethodInfo& row = MethodTable()[i];
@@ -137,7 +137,7 @@ TEST_F(IdlMatchesTable, MethodsInTableOrderWithTheirDispatchIdentifiers) {
   }
 }
 
-TEST_F(IdlMatchesTable, ParametersWithTheirTypesAndDirections) {
+TEST_F(IdlMatchesTableTest, ParametersWithTheirTypesAndDirections) {
   ASSERT_EQ(methods_.size(), kMethodCount);
   for (size_t i = 0; i < kMethodCount; ++i) {
     const MethodInfo& row = MethodTable()[i];
@@ -152,14 +152,14 @@ TEST_F(IdlMatchesTable, ParametersWithTheirTypesAndDirections) {
   }
 }
 
-TEST_F(IdlMatchesTable, InterfaceFollowsIUnknownAndIsDualAutomation) {
+TEST_F(IdlMatchesTableTest, InterfaceFollowsIUnknownAndIsDualAutomation) {
   const std::regex header(
       R"(\[\s*uuid\([^)]*\)\s*,\s*version\(0\.0\)\s*,\s*helpstring\("Interface for LumetraCOM Object"\)\s*,)"
       R"(\s*dual\s*,\s*oleautomation\s*\]\s*interface\s+ILumetraCOM\s*:\s*IUnknown\b)");
   EXPECT_TRUE(std::regex_search(idl_, header));
 }
 
-TEST_F(IdlMatchesTable, LibraryAndClass) {
+TEST_F(IdlMatchesTableTest, LibraryAndClass) {
   EXPECT_TRUE(std::regex_search(idl_, std::regex(R"(version\(1\.0\)\s*,\s*lcid\(0x409\)\s*\]\s*library\s+Lumetra\b)")));
   EXPECT_TRUE(std::regex_search(idl_, std::regex(R"(importlib\("stdole2\.tlb"\))")));
   EXPECT_TRUE(std::regex_search(

@@ -45,7 +45,7 @@ std::string ReadBytes(const fs::path& path) {
 bool IsHandle(const Variant& v) { return v.type() == vt::I8 && v.signed_value() != 0; }
 bool IsNoHandle(const Variant& v) { return v.type() == vt::I8 && v.signed_value() == 0; }
 
-class JsonTestSuite : public ::testing::Test {
+class JsonTestSuiteTest : public ::testing::Test {
  protected:
   Variant Create(const WideString& text) {
     Variant handle;
@@ -72,7 +72,7 @@ class JsonTestSuite : public ::testing::Test {
   LumetraCOM com_{reporter_};
 };
 
-TEST_F(JsonTestSuite, EveryParsingCase) {
+TEST_F(JsonTestSuiteTest, EveryParsingCase) {
   const fs::path directory = SuiteDirectory();
   ASSERT_TRUE(fs::is_directory(directory)) << "the suite is not at " << directory;
   json::Store& store = json::GlobalStore();

@@ -349,7 +349,7 @@ TEST_F(LumetraComTest, Base64AndVersion) {
 }
 
 // The error convention on its own: which code and which information a failure gives.
-TEST(ErrorConvention, ResultCodesAndErrorInformation) {
+TEST(ErrorConventionTest, ResultCodesAndErrorInformation) {
   RecordingReporter reporter;
   EXPECT_EQ(GuardedCall(reporter, [] {}), kOk);
   EXPECT_EQ(GuardedCall(reporter, [] { throw Error("plain"); }), kUnexpected);

@@ -7,7 +7,7 @@
 namespace lumetra {
 namespace {
 
-TEST(MethodTable, OrderAndDispatchIdentifiers) {
+TEST(MethodTableTest, OrderAndDispatchIdentifiers) {
   const auto& table = MethodTable();
   const char* expected_order[] = {
       "JSONCreate",    "JSONGetElement",      "JSONGetNodeValue",    "JSONGetArrayElement", "JSONArrayCount",
@@ -29,7 +29,7 @@ TEST(MethodTable, OrderAndDispatchIdentifiers) {
   EXPECT_EQ(FindMethod(100), nullptr);
 }
 
-TEST(MethodTable, ResultIsAlwaysTheLastParameter) {
+TEST(MethodTableTest, ResultIsAlwaysTheLastParameter) {
   for (const MethodInfo& m : MethodTable()) {
     for (size_t i = 0; i < m.params.size(); ++i) {
       if (m.params[i].direction == ParamDirection::OutRetval) {

@@ -8,6 +8,7 @@
 #include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/dataset_packet.h"
 #include "test_packets.h"
+#include "tests/test_names.h"
 
 namespace lumetra::dataset {
 namespace {
@@ -93,9 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "Cannot perform this operation on an empty dataset"},
         FailureCase{"not a nested field", [](Dataset& d) { d.Nested(d.FieldIndex(u"NAME")); },
-                    "Field 'NAME' is not a nested dataset field"}));
+                    "Field 'NAME' is not a nested dataset field"}),
+    lumetra::testing::NameFrom<&FailureCase::title>{});
 
-TEST(DatasetRequired, PostChecksRequiredFields) {
+TEST(DatasetRequiredTest, PostChecksRequiredFields) {
   Dataset dataset;
   LoadPacket(dataset, FixtureW("required.xml"));
   dataset.Append();

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <optional>
 #include <string>
 
 #include "lumetra/automation/values/variant_convert.h"
+#include "tests/test_names.h"
 
 namespace lumetra::dataset {
 namespace {
@@ -16,9 +19,11 @@ struct TextCase {
   double expected;  // NAN: rejected
 };
 
-class DateTextTest : public ::testing::TestWithParam<TextCase> {};
+std::ostream& operator<<(std::ostream& out, const TextCase& c) { return out << c.text; }
 
-TEST_P(DateTextTest, Converts) {
+class DateTextCaseTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(DateTextCaseTest, Converts) {
   const auto day = DateTimeFromText(GetParam().text);
   if (std::isnan(GetParam().expected)) {
     EXPECT_FALSE(day.has_value()) << GetParam().text << " gave " << *day;
@@ -29,23 +34,24 @@ TEST_P(DateTextTest, Converts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DateTextTest,
+    Cases, DateTextCaseTest,
     ::testing::Values(TextCase{"1899-12-30", 0}, TextCase{"2024-02-29", 45351}, TextCase{"2023-02-29", NAN},
                       TextCase{"2024-02-29T12:00", 45351.5}, TextCase{"2024-02-29 06:00:00.5", 45351.25 + 0.5 / 86400},
                       TextCase{"29/02/2024", 45351}, TextCase{"1/1/1900", 2}, TextCase{"29/2/2024 18:00", 45351.75},
                       TextCase{"12:00", 0.5}, TextCase{"6:00:00", 0.25}, TextCase{"25:00", NAN},
                       TextCase{"45351", 45351}, TextCase{"-1.25", -1.25}, TextCase{"1.5", 1.5},
                       TextCase{"", NAN}, TextCase{"abc", NAN}, TextCase{"1e3", NAN}, TextCase{"2024-13-01", NAN},
-                      TextCase{"0000-01-01", NAN}, TextCase{"1/1/10000", NAN}));
+                      TextCase{"0000-01-01", NAN}, TextCase{"1/1/10000", NAN}),
+    lumetra::testing::NameFrom<&TextCase::text>{});
 
-TEST(DateText, DaysUseTheRegionalDecimalSeparator) {
+TEST(DateTextTest, DaysUseTheRegionalDecimalSeparator) {
   SetDecimalSeparator(u',');
   EXPECT_EQ(DateTimeFromText("1,5"), 1.5);
   EXPECT_FALSE(DateTimeFromText("1.5").has_value());
   SetDecimalSeparator(u'.');
 }
 
-TEST(PacketDates, ReadAndWriteTheirFormats) {
+TEST(PacketDatesTest, ReadAndWriteTheirFormats) {
   EXPECT_EQ(ParsePacketDate("20240229"), 45351.0);
   EXPECT_FALSE(ParsePacketDate("2024-02-29").has_value());
   EXPECT_FALSE(ParsePacketDate("20240230").has_value());
@@ -73,6 +79,8 @@ struct DayMonthYearCase {
   std::optional<double> day;
 };
 
+std::ostream& operator<<(std::ostream& out, const DayMonthYearCase& c) { return out << c.text; }
+
 class DayMonthYearTest : public ::testing::TestWithParam<DayMonthYearCase> {};
 
 TEST_P(DayMonthYearTest, ReadsTheText) {
@@ -98,9 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DayMonthYearCase{"29-2-2024 06:00:00.125", true, 45351.25 + 0.125 / 86400},
                       DayMonthYearCase{"29-2-2024", true, 45351.0},  // midnight: the date alone
                       DayMonthYearCase{"29-2-2024T06:00:00", true, std::nullopt},
-                      DayMonthYearCase{"29-2-2024 06:00", true, std::nullopt}));
+                      DayMonthYearCase{"29-2-2024 06:00", true, std::nullopt}),
+    lumetra::testing::NameFrom<&DayMonthYearCase::text>{});
 
-TEST(PacketDates, WriteTheDayMonthYearForm) {
+TEST(PacketDatesTest, WriteTheDayMonthYearForm) {
   constexpr auto kForm = DateForm::DayMonthYear;
   EXPECT_EQ(FormatPacketDate(45351.75, kForm), "29-2-2024");
   EXPECT_EQ(FormatPacketDate(-1.25, kForm), "29-12-1899");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,9 +68,9 @@ KeyValue Keys(std::vector<Variant> values) { return KeyValue{Variant(), std::mov
 
 std::ostream& operator<<(std::ostream& out, const DsCase& c) { return out << c.title; }
 
-class DSToJSONTest : public ::testing::TestWithParam<DsCase> {};
+class DSToJSONCaseTest : public ::testing::TestWithParam<DsCase> {};
 
-TEST_P(DSToJSONTest, Case) {
+TEST_P(DSToJSONCaseTest, Case) {
   const DsCase& c = GetParam();
   const WideString packet = c.fixture.empty() ? WideString() : FixtureW(c.fixture);
   const WideString result = DSToJSON(packet, c.json, c.key_field, c.key, c.op);
@@ -91,7 +93,7 @@ TEST_P(DSToJSONTest, Case) {
 const Variant kNull = Variant::Null();
 
 INSTANTIATE_TEST_SUITE_P(
-    EdgeCases, DSToJSONTest,
+    EdgeCases, DSToJSONCaseTest,
     ::testing::Values(
         // Operation letters.
         DsCase{"M modifies the record found by the key", "people.xml", u"{\"NAME\":\"Bob\"}", u"ID", Key(Variant::I4(2)),
@@ -250,12 +252,12 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-TEST(DSToJSON, APacketThatCannotBeLoadedThrows) {
+TEST(DSToJSONTest, APacketThatCannotBeLoadedThrows) {
   EXPECT_THROW(DSToJSON(u"<DATAPACKET", u"{}", u"ID", Key(Variant::I4(1)), u"M"), Error);
   EXPECT_THROW(DSToJSON(u"<x/>", u"{}", u"ID", Key(Variant::I4(1)), u"X"), Error);
 }
 
-TEST(DSToJSON, AnArrayArgumentGivesItsElementsAsKeys) {
+TEST(DSToJSONTest, AnArrayArgumentGivesItsElementsAsKeys) {
   const Variant array = Variant::ArrayOf(vt::Variant, {Variant::String(u"B2"), Variant::I4(41)});
   const KeyValue key = KeyValue::From(Variant::ByRef(array));
   ASSERT_TRUE(key.elements.has_value());
@@ -268,7 +270,7 @@ TEST(DSToJSON, AnArrayArgumentGivesItsElementsAsKeys) {
   EXPECT_EQ(DSToJSON(FixtureW("people.xml"), u"{}", u"ID", empty, u"M"), u"");  // fails quietly
 }
 
-TEST(DSToJSON, OurOutputLoadsAgainAndKeepsEverything) {
+TEST(DSToJSONTest, OurOutputLoadsAgainAndKeepsEverything) {
   // Two operations in a row: the second works on the output of the first.
   const WideString first = DSToJSON(FixtureW("all_types.xml"),
                                     u"{\"S\":\"nuevo\",\"WS\":\"€uro\",\"F\":0.1,\"D\":\"2024-02-29\",\"BLOB\":\"bytes\"}",

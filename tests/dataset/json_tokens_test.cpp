@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <charconv>
 #include <string>
 
 #include "lumetra/automation/values/errors.h"
 #include "lumetra/automation/values/variant_convert.h"
+#include "tests/test_names.h"
 
 namespace lumetra::dataset {
 namespace {
@@ -51,12 +54,14 @@ struct TokenCase {
   std::string tokens;
 };
 
-class JsonTokenReaderTest : public ::testing::TestWithParam<TokenCase> {};
+std::ostream& operator<<(std::ostream& out, const TokenCase& c) { return out << ToUtf8(c.text); }
 
-TEST_P(JsonTokenReaderTest, ReadsTheTokens) { EXPECT_EQ(Tokens(GetParam().text), GetParam().tokens) << ToUtf8(GetParam().text); }
+class JsonTokenReaderCaseTest : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(JsonTokenReaderCaseTest, ReadsTheTokens) { EXPECT_EQ(Tokens(GetParam().text), GetParam().tokens) << ToUtf8(GetParam().text); }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, JsonTokenReaderTest,
+    Cases, JsonTokenReaderCaseTest,
     ::testing::Values(
         TokenCase{u"", ""}, TokenCase{u"  \r\n\t ", ""},
         TokenCase{u"{\"a\":1,\"b\":\"x\"}", "{ name:a i32:1 name:b str:x }"},
@@ -96,9 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{u"{\"a\":1.}", "{ name:a ERROR"},
         TokenCase{u"[\"open", "[ ERROR"},
         TokenCase{u"]", "ERROR"},
-        TokenCase{u"5 6", "i32:5 ERROR"}));
+        TokenCase{u"5 6", "i32:5 ERROR"}),
+    lumetra::testing::NameFrom<&TokenCase::text>{});
 
-TEST(JsonTokenReader, FloatsIgnoreTheRegionalSeparator) {
+TEST(JsonTokenReaderTest, FloatsIgnoreTheRegionalSeparator) {
   SetDecimalSeparator(u',');
   JsonTokenReader reader(u"1.5");
   Token token;

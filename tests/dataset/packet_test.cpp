@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 #include "lumetra/automation/values/errors.h"
 #include "lumetra/dataset/packet_reader.h"
 #include "lumetra/dataset/packet_writer.h"
 #include "test_packets.h"
+#include "tests/test_names.h"
 
 namespace lumetra::dataset {
 namespace {
@@ -18,7 +21,7 @@ const FieldDef& FieldNamed(const Schema& schema, const std::string& name) {
   return schema.fields.at(static_cast<size_t>(schema.IndexOf(FromUtf8(name))));
 }
 
-TEST(PacketReader, MapsEveryFieldType) {
+TEST(PacketReaderTest, MapsEveryFieldType) {
   const LoadedPacket packet = ReadPacket(Fixture("all_types.xml"));
   const std::vector<std::pair<std::string, FieldType>> expected = {
       {"S", FieldType::ftString},        {"FC", FieldType::ftFixedChar},  {"G", FieldType::ftGuid},
@@ -47,7 +50,7 @@ TEST(PacketReader, MapsEveryFieldType) {
   EXPECT_EQ(FieldNamed(*packet.schema, "B").decimals, 2);
 }
 
-TEST(PacketReader, ReadsTheValuesOfEveryType) {
+TEST(PacketReaderTest, ReadsTheValuesOfEveryType) {
   const LoadedPacket packet = ReadPacket(Fixture("all_types.xml"));
   ASSERT_EQ(packet.rows.size(), 2u);
   const Schema& schema = *packet.schema;
@@ -75,7 +78,7 @@ TEST(PacketReader, ReadsTheValuesOfEveryType) {
   EXPECT_DOUBLE_EQ(std::get<double>(second[static_cast<size_t>(schema.IndexOf(u"DT"))]), -1.25);
 }
 
-TEST(PacketReader, ReadsNestedDatasets) {
+TEST(PacketReaderTest, ReadsNestedDatasets) {
   const LoadedPacket packet = ReadPacket(Fixture("orders.xml"));
   ASSERT_EQ(packet.rows.size(), 2u);
   const FieldDef& lines = FieldNamed(*packet.schema, "LINES");
@@ -91,7 +94,7 @@ TEST(PacketReader, ReadsNestedDatasets) {
   EXPECT_TRUE(packet.rows[1].details[0].empty());
 }
 
-TEST(PacketReader, RebuildsAnExistingChangeLog) {
+TEST(PacketReaderTest, RebuildsAnExistingChangeLog) {
   const LoadedPacket packet = ReadPacket(Fixture("change_log.xml"));
   const auto rows = ViewOf(*packet.schema, packet.rows);
   ASSERT_EQ(rows.size(), 4u);  // the original and its modification are one record
@@ -107,7 +110,7 @@ TEST(PacketReader, RebuildsAnExistingChangeLog) {
   EXPECT_EQ(packet.schema->params, (Attributes{{"LCID", "1033"}}));
 }
 
-TEST(PacketWriter, WritesWhatItReadsUnchanged) {
+TEST(PacketWriterTest, WritesWhatItReadsUnchanged) {
   for (const char* name : {"all_types.xml", "orders.xml", "change_log.xml", "people.xml", "no_rows.xml"}) {
     const LoadedPacket first = ReadPacket(Fixture(name));
     const std::string written = WritePacket(*first.schema, first.rows);
@@ -124,7 +127,7 @@ TEST(PacketWriter, WritesWhatItReadsUnchanged) {
   }
 }
 
-TEST(PacketWriter, KeepsTheChangeLogAndTheRowStates) {
+TEST(PacketWriterTest, KeepsTheChangeLogAndTheRowStates) {
   const LoadedPacket packet = ReadPacket(Fixture("change_log.xml"));
   const std::string written = WritePacket(*packet.schema, packet.rows);
   EXPECT_NE(written.find("CHANGE_LOG=\"5 0 4 3 2 8 4 0 2\""), std::string::npos) << written;
@@ -134,7 +137,7 @@ TEST(PacketWriter, KeepsTheChangeLogAndTheRowStates) {
   EXPECT_EQ(written.rfind("<?xml version=\"1.0\" standalone=\"yes\"?>", 0), 0u) << written;
 }
 
-TEST(PacketWriter, EscapesTextThatIsNotMarkup) {
+TEST(PacketWriterTest, EscapesTextThatIsNotMarkup) {
   const LoadedPacket packet = ReadPacket(Fixture("people.xml"));
   LoadedPacket copy = ReadPacket(Fixture("people.xml"));
   copy.rows[0].values[2] = std::string("<a href=\"x\">&'\n\t\r</a>");
@@ -148,6 +151,8 @@ struct RejectCase {
   std::string packet;
   std::string message;  // a part of the error message
 };
+
+std::ostream& operator<<(std::ostream& out, const RejectCase& c) { return out << c.packet; }
 
 class PacketRejectTest : public ::testing::TestWithParam<RejectCase> {};
 
@@ -212,7 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"<!DOCTYPE DATAPACKET [<!ENTITY e \"x\">]><DATAPACKET/>", "document type declaration"},
         RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW ID=\"1\"><ID/></ROW></ROWDATA></DATAPACKET>",
                    "holds an element for field 'ID', which is not a nested dataset field"},
-        RejectCase{"<DATAPACKET>" FIELDS_ID "</DATAPACKET><extra/>", "line 1"}));
+        RejectCase{"<DATAPACKET>" FIELDS_ID "</DATAPACKET><extra/>", "line 1"}),
+    lumetra::testing::NameFrom<&RejectCase::packet>{});
 
 // A packet as Free Pascal's TBufDataset saves it: lower-case width and
 // subtype, a fieldname beside attrname, "datetime", day-month-year dates with
@@ -238,7 +244,7 @@ const char kTBufDatasetPacket[] = R"(<?xml version="1.0" encoding="utf-8"?>
   </ROWDATA>
 </DATAPACKET>)";
 
-TEST(PacketReader, ReadsTheFormOfTBufDataset) {
+TEST(PacketReaderTest, ReadsTheFormOfTBufDataset) {
   const LoadedPacket packet = ReadPacket(kTBufDatasetPacket);
   EXPECT_EQ(FieldNamed(*packet.schema, "NAME").width, 5);
   EXPECT_EQ(FieldNamed(*packet.schema, "CUR").type, FieldType::ftCurrency);
@@ -255,7 +261,7 @@ TEST(PacketReader, ReadsTheFormOfTBufDataset) {
   EXPECT_EQ(rows[1].values.at("CUR"), "1.5");
 }
 
-TEST(PacketWriter, WritesTheFormOfTBufDatasetBack) {
+TEST(PacketWriterTest, WritesTheFormOfTBufDatasetBack) {
   LoadedPacket packet = ReadPacket(kTBufDatasetPacket);
   Record added;
   added.values = {Cell{std::string("Cid")}, Cell{}, Cell{int64_t{7}}, Cell{45351.0}, Cell{45351.75},
@@ -274,7 +280,7 @@ TEST(PacketWriter, WritesTheFormOfTBufDatasetBack) {
   }
 }
 
-TEST(PacketReader, AcceptsPacketsWithoutVersionOrRows) {
+TEST(PacketReaderTest, AcceptsPacketsWithoutVersionOrRows) {
   const LoadedPacket packet = ReadPacket("<DATAPACKET>" FIELDS_ID "</DATAPACKET>");
   EXPECT_TRUE(packet.rows.empty());
   EXPECT_EQ(packet.schema->fields.size(), 1u);

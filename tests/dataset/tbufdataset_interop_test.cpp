@@ -5,6 +5,8 @@
 // compiled with fpc by the build; without fpc these tests are skipped.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -50,7 +52,7 @@ std::string ReadFile(const std::filesystem::path& file) {
   return content.str();
 }
 
-class TBufDatasetInterop : public ::testing::Test {
+class TBufDatasetInteropTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (kTool.empty()) return;
@@ -71,7 +73,7 @@ class TBufDatasetInterop : public ::testing::Test {
   static std::vector<std::string> written_;
 };
 
-std::vector<std::string> TBufDatasetInterop::written_;
+std::vector<std::string> TBufDatasetInteropTest::written_;
 
 // What TBufDataset lists for its own packet before any change.
 const std::string kAnn =
@@ -84,7 +86,7 @@ const std::string kCid =
     " ID=3 NAME=Cid PRICE=-10000000000 ACTIVE=true BORN=2001-02-28 STAMP=2019-07-14 00:00:00.000 AT=12:00:00.000"
     " SMALL=32767 BIG=0 CUR=-0.5 TITLE=T3 SEQ=3";
 
-TEST_F(TBufDatasetInterop, ItsOwnPacketListsAsSaved) {
+TEST_F(TBufDatasetInteropTest, ItsOwnPacketListsAsSaved) {
   EXPECT_EQ(RunTool("dump", WorkDir() / "peer.xml"),
             (std::vector<std::string>{"unmodified" + kAnn, "modified" + kBobby, "unmodified" + kCid, "changes 1",
                                       "next SEQ=4", "exit 0"}));
@@ -99,9 +101,11 @@ struct InteropCase {
   std::vector<std::string> listed;  // what TBufDataset lists for our result
 };
 
-class TBufDatasetChange : public TBufDatasetInterop, public ::testing::WithParamInterface<InteropCase> {};
+std::ostream& operator<<(std::ostream& out, const InteropCase& c) { return out << c.title; }
 
-TEST_P(TBufDatasetChange, LoadsBackWithTheChange) {
+class TBufDatasetChangeTest : public TBufDatasetInteropTest, public ::testing::WithParamInterface<InteropCase> {};
+
+TEST_P(TBufDatasetChangeTest, LoadsBackWithTheChange) {
   const InteropCase& c = GetParam();
   const std::string packet = ReadFile(WorkDir() / "peer.xml");
   const WideString result =
@@ -115,7 +119,7 @@ TEST_P(TBufDatasetChange, LoadsBackWithTheChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TBufDatasetChange,
+    Cases, TBufDatasetChangeTest,
     ::testing::Values(
         InteropCase{"ModifyEveryType", u"M", u"ID", Variant::I4(3),
                     uR"({"NAME":"Changed","PRICE":2.75,"ACTIVE":false,"BORN":"2024-02-29",

@@ -7,7 +7,7 @@
 namespace lumetra {
 namespace {
 
-TEST(Base64Encode, LineLayout) {
+TEST(Base64EncodeTest, LineLayout) {
   struct Case {
     size_t input_bytes;
     std::string expected_shape;  // 'x' for an alphabet character
@@ -33,7 +33,7 @@ TEST(Base64Encode, LineLayout) {
   }
 }
 
-TEST(Base64Encode, KnownValues) {
+TEST(Base64EncodeTest, KnownValues) {
   EXPECT_EQ(EncodeBase64("Man"), "TWFu");
   EXPECT_EQ(EncodeBase64("Ma"), "TWE=");
   EXPECT_EQ(EncodeBase64("M"), "TQ==");
@@ -41,7 +41,7 @@ TEST(Base64Encode, KnownValues) {
   EXPECT_EQ(EncodeBase64("\xC3\xA9"), "w6k=");
 }
 
-TEST(Base64Decode, SkipsEverythingOutsideTheAlphabet) {
+TEST(Base64DecodeTest, SkipsEverythingOutsideTheAlphabet) {
   struct Case {
     std::string text;
     std::string bytes;
@@ -63,7 +63,7 @@ TEST(Base64Decode, SkipsEverythingOutsideTheAlphabet) {
   for (const Case& c : cases) EXPECT_EQ(DecodeBase64(c.text), c.bytes) << c.text;
 }
 
-TEST(Base64, RoundTripOfEveryByteValueAcrossLineBreaks) {
+TEST(Base64Test, RoundTripOfEveryByteValueAcrossLineBreaks) {
   std::string bytes;
   for (int round = 0; round < 3; ++round)
     for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);

@@ -34,7 +34,7 @@ class OutputFileTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST(OutputPathRules, Table) {
+TEST(OutputPathRulesTest, Table) {
   struct Case {
     WideString path;
     bool acceptable;

@@ -11,7 +11,7 @@
 namespace lumetra::json {
 namespace {
 
-TEST(JsonItemPool, AReleasedBlockServesTheNextRequestOfItsSize) {
+TEST(JsonItemPoolTest, AReleasedBlockServesTheNextRequestOfItsSize) {
   if (!ItemPool::kPooled) GTEST_SKIP() << "blocks come from operator new in sanitizer builds";
   ItemPool pool;
   void* keep = pool.Allocate(40);  // keeps the slab alive
@@ -26,7 +26,7 @@ TEST(JsonItemPool, AReleasedBlockServesTheNextRequestOfItsSize) {
   EXPECT_EQ(pool.BlocksInUse(), 0u);
 }
 
-TEST(JsonItemPool, SlabsGoBackWhenTheLastBlockIsReleased) {
+TEST(JsonItemPoolTest, SlabsGoBackWhenTheLastBlockIsReleased) {
   ItemPool pool(0);  // retains nothing
   std::vector<std::pair<void*, size_t>> blocks;
   for (size_t i = 0; i < 20'000; ++i) {
@@ -43,7 +43,7 @@ TEST(JsonItemPool, SlabsGoBackWhenTheLastBlockIsReleased) {
   EXPECT_EQ(pool.SlabBytesHeld(), 0u);
 }
 
-TEST(JsonItemPool, RetainedSlabsServeTheNextItemsOnceAllAreReleased) {
+TEST(JsonItemPoolTest, RetainedSlabsServeTheNextItemsOnceAllAreReleased) {
   if (!ItemPool::kPooled) GTEST_SKIP() << "blocks come from operator new in sanitizer builds";
   ItemPool pool(4 * ItemPool::kSlabBytes);
   std::vector<void*> blocks;
@@ -65,7 +65,7 @@ TEST(JsonItemPool, RetainedSlabsServeTheNextItemsOnceAllAreReleased) {
 
 // With other items alive (the pool never empties), reading and freeing the
 // same document again and again reuses the memory of the freed trees.
-TEST(JsonItemPool, ACreateFreeLoopDoesNotGrow) {
+TEST(JsonItemPoolTest, ACreateFreeLoopDoesNotGrow) {
   Store store;
   const int64_t keeper = store.AdoptRoot(ParseJSON(u"{\"kept\":[1,2,3]}"));
   WideString text = u"[";

@@ -10,7 +10,7 @@
 namespace lumetra::json {
 namespace {
 
-TEST(JsonItems, KindTestsFollowTheTypeFamilies) {
+TEST(JsonItemsTest, KindTestsFollowTheTypeFamilies) {
   TJSONObject object;
   TJSONArray array;
   TJSONString string(u"s");
@@ -40,7 +40,7 @@ TEST(JsonItems, KindTestsFollowTheTypeFamilies) {
   EXPECT_EQ(As<TJSONObject>(static_cast<TJSONAncestor*>(nullptr)), nullptr);
 }
 
-TEST(JsonItems, ObjectKeepsOrderAndDuplicatesAndFindsTheFirst) {
+TEST(JsonItemsTest, ObjectKeepsOrderAndDuplicatesAndFindsTheFirst) {
   TJSONObject object;
   TJSONPair& first = object.Add(u"a", std::make_unique<TJSONString>(u"1"));
   object.Add(u"Name", std::make_unique<TJSONNull>());
@@ -56,7 +56,7 @@ TEST(JsonItems, ObjectKeepsOrderAndDuplicatesAndFindsTheFirst) {
   EXPECT_EQ(object.Find(WideStringView(u"a\0", 2)), nullptr);
 }
 
-TEST(JsonItems, OwnersAreSetOnAttach) {
+TEST(JsonItemsTest, OwnersAreSetOnAttach) {
   TJSONObject object;
   TJSONPair& pair = object.Add(u"list", std::make_unique<TJSONArray>());
   auto& array = static_cast<TJSONArray&>(pair.Value());
@@ -69,7 +69,7 @@ TEST(JsonItems, OwnersAreSetOnAttach) {
   EXPECT_EQ(&array.Element(0), &element);
 }
 
-TEST(JsonItems, NumberTextFromDouble) {
+TEST(JsonItemsTest, NumberTextFromDouble) {
   const struct {
     double value;
     const char16_t* text;
@@ -95,14 +95,14 @@ TEST(JsonItems, NumberTextFromDouble) {
   }
 }
 
-TEST(JsonItems, NumberFromNanOrInfinityIsAnError) {
+TEST(JsonItemsTest, NumberFromNanOrInfinityIsAnError) {
   for (double value : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                        -std::numeric_limits<double>::infinity()}) {
     EXPECT_THROW(TJSONNumber::FromDouble(value), Error);
   }
 }
 
-TEST(JsonItems, DestroyingAMillionLevelTreeDoesNotRecurse) {
+TEST(JsonItemsTest, DestroyingAMillionLevelTreeDoesNotRecurse) {
   const size_t before = TJSONAncestor::LiveCount();
   {
     auto root = std::make_unique<TJSONArray>();
@@ -119,7 +119,7 @@ TEST(JsonItems, DestroyingAMillionLevelTreeDoesNotRecurse) {
   EXPECT_EQ(TJSONAncestor::LiveCount(), before);
 }
 
-TEST(JsonItems, DestroyingAWideTreeFreesEverything) {
+TEST(JsonItemsTest, DestroyingAWideTreeFreesEverything) {
   const size_t before = TJSONAncestor::LiveCount();
   {
     TJSONArray root;

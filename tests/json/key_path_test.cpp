@@ -36,7 +36,7 @@ WideString Describe(const TJSONValue* found, const TJSONValue& start) {
   return FormatJSON(*found);
 }
 
-TEST(JsonKeyPath, PathsFromAnObject) {
+TEST(JsonKeyPathTest, PathsFromAnObject) {
   const PathCase cases[] = {
       // No steps.
       {u"", kSelf},
@@ -131,7 +131,7 @@ TEST(JsonKeyPath, PathsFromAnObject) {
   }
 }
 
-TEST(JsonKeyPath, PathsFromAnArray) {
+TEST(JsonKeyPathTest, PathsFromAnArray) {
   const PathCase cases[] = {
       {u"", kSelf},
       {u"  ", kSelf},
@@ -150,7 +150,7 @@ TEST(JsonKeyPath, PathsFromAnArray) {
   }
 }
 
-TEST(JsonKeyPath, LeafIsFoundOnlyByTheEmptyPath) {
+TEST(JsonKeyPathTest, LeafIsFoundOnlyByTheEmptyPath) {
   for (const char16_t* text : {u"\"s\"", u"1.5", u"true", u"null"}) {
     auto leaf = ParseJSON(text);
     ASSERT_NE(leaf, nullptr);
@@ -160,7 +160,7 @@ TEST(JsonKeyPath, LeafIsFoundOnlyByTheEmptyPath) {
   }
 }
 
-TEST(JsonKeyPath, FindsTheStoredItemItself) {
+TEST(JsonKeyPathTest, FindsTheStoredItemItself) {
   auto document = ParseJSON(u"{\"a\":[{\"b\":{}}]}");
   ASSERT_NE(document, nullptr);
   auto& object = static_cast<TJSONObject&>(*document);

@@ -13,7 +13,7 @@ std::string RoundTrip(WideStringView text) {
   return value ? ToUtf8(FormatJSON(*value)) : "<not JSON>";
 }
 
-TEST(JsonReader, AcceptsAndNormalises) {
+TEST(JsonReaderTest, AcceptsAndNormalises) {
   const struct {
     const char16_t* text;
     const char* written;
@@ -54,13 +54,13 @@ TEST(JsonReader, AcceptsAndNormalises) {
   for (const auto& c : cases) EXPECT_EQ(RoundTrip(c.text), c.written) << ToUtf8(c.text);
 }
 
-TEST(JsonReader, EmbeddedZeroCodeUnitsAreText) {
+TEST(JsonReaderTest, EmbeddedZeroCodeUnitsAreText) {
   const WideString text(u"[\"a\0b\"]", 7);
   EXPECT_EQ(RoundTrip(text), "[\"a\\u0000b\"]");
   EXPECT_EQ(RoundTrip(WideString(u"[1]\0", 4)), "<not JSON>");
 }
 
-TEST(JsonReader, RejectsWhatIsNotJson) {
+TEST(JsonReaderTest, RejectsWhatIsNotJson) {
   const char16_t* cases[] = {
       u"", u" ", u" \t\r\n", u"\uFEFF", u"\uFEFF ",
       // Structure.
@@ -86,7 +86,7 @@ TEST(JsonReader, RejectsWhatIsNotJson) {
   }
 }
 
-TEST(JsonReader, FailureLateInABigTextLeavesNothingBehind) {
+TEST(JsonReaderTest, FailureLateInABigTextLeavesNothingBehind) {
   WideString text = u"[";
   for (int i = 0; i < 10000; ++i) text += u"{\"k\":[1,\"s\",true,null,{}]},";
   text += u"]";
@@ -95,7 +95,7 @@ TEST(JsonReader, FailureLateInABigTextLeavesNothingBehind) {
   EXPECT_EQ(TJSONAncestor::LiveCount(), items);
 }
 
-TEST(JsonReader, NestingUpToTheLimitReads) {
+TEST(JsonReaderTest, NestingUpToTheLimitReads) {
   const WideString text = WideString(kMaxParseDepth, u'[') + WideString(kMaxParseDepth, u']');
   auto value = ParseJSON(text);
   ASSERT_NE(value, nullptr);
@@ -107,7 +107,7 @@ TEST(JsonReader, NestingUpToTheLimitReads) {
   EXPECT_NE(ParseJSON(objects), nullptr);
 }
 
-TEST(JsonReader, NestingBeyondTheLimitIsNotJson) {
+TEST(JsonReaderTest, NestingBeyondTheLimitIsNotJson) {
   const size_t items = TJSONAncestor::LiveCount();
   const WideString one_deeper = WideString(kMaxParseDepth + 1, u'[') + WideString(kMaxParseDepth + 1, u']');
   EXPECT_EQ(ParseJSON(one_deeper), nullptr);
@@ -118,7 +118,7 @@ TEST(JsonReader, NestingBeyondTheLimitIsNotJson) {
   EXPECT_EQ(TJSONAncestor::LiveCount(), items);
 }
 
-TEST(JsonReader, BuildsTheItemKinds) {
+TEST(JsonReaderTest, BuildsTheItemKinds) {
   auto value = ParseJSON(u"[\"s\",1,true,false,null,{\"k\":[]}]");
   ASSERT_NE(value, nullptr);
   auto& array = static_cast<TJSONArray&>(*value);

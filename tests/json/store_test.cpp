@@ -20,7 +20,7 @@ std::unique_ptr<TJSONValue> Parse(const char16_t* text) {
   return value;
 }
 
-TEST(JsonStore, HandlesAreStableAndEqualExactlyForTheSameItem) {
+TEST(JsonStoreTest, HandlesAreStableAndEqualExactlyForTheSameItem) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":{\"b\":1},\"c\":[true]}"));
   auto& object = *As<TJSONObject>(store.Resolve(root));
@@ -43,13 +43,13 @@ TEST(JsonStore, HandlesAreStableAndEqualExactlyForTheSameItem) {
   EXPECT_EQ(store.LiveHandleCount(), 6u);
 }
 
-TEST(JsonStore, HandlesAreIssuedLazily) {
+TEST(JsonStoreTest, HandlesAreIssuedLazily) {
   Store store;
   store.AdoptRoot(Parse(u"[1,2,3,[4,5]]"));
   EXPECT_EQ(store.LiveHandleCount(), 1u);
 }
 
-TEST(JsonStore, UnknownHandlesResolveToNothing) {
+TEST(JsonStoreTest, UnknownHandlesResolveToNothing) {
   Store store;
   EXPECT_EQ(store.Resolve(1), nullptr) << "empty store";
   const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
@@ -60,7 +60,7 @@ TEST(JsonStore, UnknownHandlesResolveToNothing) {
   EXPECT_NE(store.Resolve(root), nullptr);
 }
 
-TEST(JsonStore, FreeingARootKillsEveryHandleBelow) {
+TEST(JsonStoreTest, FreeingARootKillsEveryHandleBelow) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":[{\"b\":null}],\"c\":\"x\"}"));
   auto& object = *As<TJSONObject>(store.Resolve(root));
@@ -80,7 +80,7 @@ TEST(JsonStore, FreeingARootKillsEveryHandleBelow) {
   EXPECT_EQ(store.LiveHandleCount(), 1u);
 }
 
-TEST(JsonStore, FreeingAnOwnedItemDetachesItFromItsOwner) {
+TEST(JsonStoreTest, FreeingAnOwnedItemDetachesItFromItsOwner) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":1,\"b\":[10,[20],30],\"c\":3}"));
   auto& object = *As<TJSONObject>(store.Resolve(root));
@@ -100,7 +100,7 @@ TEST(JsonStore, FreeingAnOwnedItemDetachesItFromItsOwner) {
   EXPECT_EQ(store.Resolve(root), &object);
 }
 
-TEST(JsonStore, ItemsOutsideTheStoreAreLeftAlone) {
+TEST(JsonStoreTest, ItemsOutsideTheStoreAreLeftAlone) {
   Store store;
   TJSONObject stray;
   const size_t items = Store::LiveItemCount();
@@ -109,7 +109,7 @@ TEST(JsonStore, ItemsOutsideTheStoreAreLeftAlone) {
   EXPECT_EQ(stray.Count(), 0u);
 }
 
-TEST(JsonStore, DeadHandlesAreNotReissuedSoon) {
+TEST(JsonStoreTest, DeadHandlesAreNotReissuedSoon) {
   Store store;
   std::set<int64_t> seen;
   const int64_t keeper = store.AdoptRoot(std::make_unique<TJSONArray>());
@@ -123,7 +123,7 @@ TEST(JsonStore, DeadHandlesAreNotReissuedSoon) {
   EXPECT_NE(store.Resolve(keeper), nullptr);
 }
 
-TEST(JsonStore, ManyLiveHandlesSurviveTableGrowth) {
+TEST(JsonStoreTest, ManyLiveHandlesSurviveTableGrowth) {
   Store store;
   const int64_t root = store.AdoptRoot(std::make_unique<TJSONArray>());
   auto& array = *As<TJSONArray>(store.Resolve(root));
@@ -149,7 +149,7 @@ TEST(JsonStore, ManyLiveHandlesSurviveTableGrowth) {
 }
 
 // The automation methods' typical traffic must leave the store as it began.
-TEST(JsonStore, CreateNavigateFormatFreeLoopLeavesNothingBehind) {
+TEST(JsonStoreTest, CreateNavigateFormatFreeLoopLeavesNothingBehind) {
   Store& store = GlobalStore();
   const size_t items = Store::LiveItemCount();
   const size_t handles = store.LiveHandleCount();
@@ -175,7 +175,7 @@ TEST(JsonStore, CreateNavigateFormatFreeLoopLeavesNothingBehind) {
   EXPECT_EQ(store.RootCount(), roots);
 }
 
-TEST(JsonStore, MillionLevelTreeBuiltByCodeFormatsAndFrees) {
+TEST(JsonStoreTest, MillionLevelTreeBuiltByCodeFormatsAndFrees) {
   constexpr int kDepth = 1'000'000;
   Store store;
   const size_t items = Store::LiveItemCount();
@@ -197,7 +197,7 @@ TEST(JsonStore, MillionLevelTreeBuiltByCodeFormatsAndFrees) {
   EXPECT_EQ(Store::LiveItemCount(), items);
 }
 
-TEST(JsonStore, DestructorFreesRemainingRoots) {
+TEST(JsonStoreTest, DestructorFreesRemainingRoots) {
   const size_t items = Store::LiveItemCount();
   {
     Store store;
@@ -209,7 +209,7 @@ TEST(JsonStore, DestructorFreesRemainingRoots) {
 
 // Left for process end on purpose: the global store's destructor frees it
 // (LeakSanitizer reports it otherwise).
-TEST(JsonStore, GlobalStoreKeepsRootsUntilProcessEnd) {
+TEST(JsonStoreTest, GlobalStoreKeepsRootsUntilProcessEnd) {
   Store& store = GlobalStore();
   const size_t roots = store.RootCount();
   const int64_t root = store.AdoptRoot(Parse(u"{\"kept\":[1,{\"deep\":true}]}"));

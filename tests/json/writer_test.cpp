@@ -9,7 +9,7 @@ namespace {
 
 std::string Written(const TJSONAncestor& item) { return ToUtf8(FormatJSON(item)); }
 
-TEST(JsonWriter, EscapesOneCodeUnitAtATime) {
+TEST(JsonWriterTest, EscapesOneCodeUnitAtATime) {
   const struct {
     WideString text;
     const char* written;
@@ -27,7 +27,7 @@ TEST(JsonWriter, EscapesOneCodeUnitAtATime) {
   for (const auto& c : cases) EXPECT_EQ(Written(TJSONString(c.text)), c.written) << c.written;
 }
 
-TEST(JsonWriter, WritesEveryKind) {
+TEST(JsonWriterTest, WritesEveryKind) {
   TJSONObject object;
   EXPECT_EQ(Written(object), "{}");
   object.Add(u"k/", std::make_unique<TJSONNumber>(u"1.50"));
@@ -48,18 +48,18 @@ TEST(JsonWriter, WritesEveryKind) {
   EXPECT_EQ(Written(list.Element(3)), "1E-5");
 }
 
-TEST(JsonWriter, NumbersFromDoublesAsStored) {
+TEST(JsonWriterTest, NumbersFromDoublesAsStored) {
   EXPECT_EQ(Written(*TJSONNumber::FromDouble(1E15)), "1E15");
   EXPECT_EQ(Written(*TJSONNumber::FromDouble(1.23456789012345E14)), "123456789012345");
 }
 
-TEST(JsonWriter, AppendsToExistingText) {
+TEST(JsonWriterTest, AppendsToExistingText) {
   WideString out = u"x=";
   AppendJSON(TJSONNull(), out);
   EXPECT_EQ(out, u"x=null");
 }
 
-TEST(JsonWriter, ReadThenWrittenIsStable) {
+TEST(JsonWriterTest, ReadThenWrittenIsStable) {
   const char16_t* text = u"{\"a\":[1,2.50,-3e+7,\"\\u00E9\\/\"],\"b\":{\"c\":null,\"c\":true},\"d\":[[],{}]}";
   auto value = ParseJSON(text);
   ASSERT_NE(value, nullptr);

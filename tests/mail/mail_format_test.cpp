@@ -20,7 +20,7 @@
 namespace lumetra::mail {
 namespace {
 
-TEST(TakeFirstToken, SplitsAtTheFirstSeparator) {
+TEST(TakeFirstTokenTest, SplitsAtTheFirstSeparator) {
   struct Case {
     WideString text, separator, token, rest;
   };
@@ -37,7 +37,7 @@ TEST(TakeFirstToken, SplitsAtTheFirstSeparator) {
   }
 }
 
-TEST(AddressList, ParsesRfc5322Lists) {
+TEST(AddressListTest, ParsesRfc5322Lists) {
   struct Case {
     WideString text;
     std::vector<Mailbox> expected;
@@ -60,12 +60,12 @@ TEST(AddressList, ParsesRfc5322Lists) {
   for (const auto& c : cases) EXPECT_EQ(ParseAddressList(c.text), c.expected) << ToUtf8(c.text);
 }
 
-TEST(SingleBytes, OneBytePerUtf16CodeUnit) {
+TEST(SingleBytesTest, OneBytePerUtf16CodeUnit) {
   EXPECT_EQ(ToSingleBytes(u"a\u00e9\u00ff\u0100\u20ac\U0001F600"), std::string("a\xe9\xff????"));
   EXPECT_EQ(ToSingleBytes(WideString(u"a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(QuotedPrintable, EncodesAndBreaksLines) {
+TEST(QuotedPrintableTest, EncodesAndBreaksLines) {
   struct Case {
     std::string in, out;
   };
@@ -86,7 +86,7 @@ TEST(QuotedPrintable, EncodesAndBreaksLines) {
   for (const auto& c : cases) EXPECT_EQ(EncodeQuotedPrintable(c.in), c.out) << c.in;
 }
 
-TEST(QuotedPrintable, LinesNeverExceed76Characters) {
+TEST(QuotedPrintableTest, LinesNeverExceed76Characters) {
   std::string text;
   for (int i = 0; i < 3000; ++i) text.push_back(static_cast<char>(i * 7 % 256));
   const std::string encoded = EncodeQuotedPrintable(text);
@@ -96,7 +96,7 @@ TEST(QuotedPrintable, LinesNeverExceed76Characters) {
   EXPECT_LE(encoded.size() - start, 76u);
 }
 
-TEST(HeaderText, PlainTextStaysAndOtherTextBecomesEncodedWords) {
+TEST(HeaderTextTest, PlainTextStaysAndOtherTextBecomesEncodedWords) {
   EXPECT_EQ(HeaderPhrase(u"Hello, world"), "Hello, world");
   EXPECT_EQ(HeaderPhrase(u"Caf\u00e9"), "=?UTF-8?B?Q2Fmw6k=?=");
   EXPECT_EQ(QuotedDisplayName(u"Doe \"J\" \\"), "\"Doe \\\"J\\\" \\\\\"");
@@ -107,7 +107,7 @@ TEST(HeaderText, PlainTextStaysAndOtherTextBecomesEncodedWords) {
   EXPECT_EQ(FormatParameterValue(u"a\"b.txt"), "\"=?UTF-8?B?YSJiLnR4dA==?=\"");
 }
 
-TEST(HeaderText, LongTextIsSplitIntoShortWordsBetweenCharacters) {
+TEST(HeaderTextTest, LongTextIsSplitIntoShortWordsBetweenCharacters) {
   WideString text;
   for (int i = 0; i < 40; ++i) text += u"\u00e9\u20ac\U0001F600x";
   const std::string encoded = EncodeWords(text, "\r\n ");
@@ -127,7 +127,7 @@ TEST(HeaderText, LongTextIsSplitIntoShortWordsBetweenCharacters) {
   EXPECT_EQ(joined, ToUtf8(text));
 }
 
-TEST(ContentTypes, ByExtension) {
+TEST(ContentTypesTest, ByExtension) {
   EXPECT_EQ(ContentTypeForFileName(u"x.PDF"), "application/pdf");
   EXPECT_EQ(ContentTypeForFileName(u"a.b.png"), "image/png");
   EXPECT_EQ(ContentTypeForFileName(u"archive.tar.gz"), "application/gzip");
@@ -136,7 +136,7 @@ TEST(ContentTypes, ByExtension) {
   EXPECT_EQ(ContentTypeForFileName(u"x.unknown"), "application/octet-stream");
 }
 
-TEST(FileNameOfPath, TakesWhatFollowsTheLastSlashOfEitherKind) {
+TEST(FileNameOfPathTest, TakesWhatFollowsTheLastSlashOfEitherKind) {
   EXPECT_EQ(FileNameOfPath(u"C:\\dir\\a.txt"), u"a.txt");
   EXPECT_EQ(FileNameOfPath(u"/tmp/x/b.bin"), u"b.bin");
   EXPECT_EQ(FileNameOfPath(u"c"), u"c");
@@ -166,13 +166,13 @@ constexpr char kHtmlPartHeader[] =
     "Content-Transfer-Encoding: quoted-printable\r\n"
     "Content-Disposition: inline\r\n";
 
-TEST(MailMessage, WithoutAttachmentsIsTheHtmlPartItself) {
+TEST(MailMessageTest, WithoutAttachmentsIsTheHtmlPartItself) {
   StringSink sink;
   SampleMessage().WriteTo(sink);
   EXPECT_EQ(sink.text, std::string(kSampleHeader) + kHtmlPartHeader + "\r\n<p>Hi</p>=\r\n");
 }
 
-TEST(MailMessage, ASinglePartBodyEndingInALineBreakNeedsNoSoftBreak) {
+TEST(MailMessageTest, ASinglePartBodyEndingInALineBreakNeedsNoSoftBreak) {
   MailMessage message = SampleMessage();
   message.html_body = u"<p>Hi</p>\n";
   StringSink sink;
@@ -180,7 +180,7 @@ TEST(MailMessage, ASinglePartBodyEndingInALineBreakNeedsNoSoftBreak) {
   EXPECT_EQ(sink.text.substr(sink.text.size() - 13), "\r\n<p>Hi</p>\r\n");
 }
 
-TEST(MailMessage, WithAttachmentsIsMultipartMixed) {
+TEST(MailMessageTest, WithAttachmentsIsMultipartMixed) {
   const auto dir = std::filesystem::temp_directory_path() / "lumetra-mail-format-test";
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "notes.txt", std::ios::binary) << "abc";
@@ -213,14 +213,14 @@ TEST(MailMessage, WithAttachmentsIsMultipartMixed) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(MailMessage, AMissingAttachmentFileFailsTheWriting) {
+TEST(MailMessageTest, AMissingAttachmentFileFailsTheWriting) {
   MailMessage message = SampleMessage();
   message.attachments = {{std::filesystem::temp_directory_path() / "lumetra-no-such-file", u"gone.bin"}};
   StringSink sink;
   EXPECT_THROW(message.WriteTo(sink), Error);
 }
 
-TEST(MailMessage, NoSenderAddressNoFromHeader) {
+TEST(MailMessageTest, NoSenderAddressNoFromHeader) {
   MailMessage message = SampleMessage();
   message.sender = {};
   StringSink sink;
@@ -229,7 +229,7 @@ TEST(MailMessage, NoSenderAddressNoFromHeader) {
 }
 
 // A CR or LF in a subject, a name or an address never starts a header line.
-TEST(MailMessage, LineBreaksInFieldsCannotInjectHeaders) {
+TEST(MailMessageTest, LineBreaksInFieldsCannotInjectHeaders) {
   MailMessage message = SampleMessage();
   message.subject = u"Hi\r\nBcc: evil@x.com";
   message.sender = {u"Ana\nX-Injected: 1", u"ana@x.com\r\nX-Evil: 1"};
@@ -259,7 +259,7 @@ TEST(MailMessage, LineBreaksInFieldsCannotInjectHeaders) {
   EXPECT_EQ(text.find("\r\nX-"), std::string::npos);
 }
 
-TEST(DotStuffing, DoublesLeadingDotsAndEndsTheData) {
+TEST(DotStuffingTest, DoublesLeadingDotsAndEndsTheData) {
   struct Case {
     std::vector<std::string> pieces;
     std::string out;
@@ -281,7 +281,7 @@ TEST(DotStuffing, DoublesLeadingDotsAndEndsTheData) {
   }
 }
 
-TEST(SmtpReply, ParsesSingleAndMultiLineReplies) {
+TEST(SmtpReplyTest, ParsesSingleAndMultiLineReplies) {
   ReplyParser parser;
   EXPECT_FALSE(parser.AddLine("250-first"));
   const auto reply = parser.AddLine("250 second");
@@ -297,7 +297,7 @@ TEST(SmtpReply, ParsesSingleAndMultiLineReplies) {
   EXPECT_THROW(parser.AddLine("250x"), Error);
 }
 
-TEST(SmtpPort, LowSixteenBitsAnd465BecomesTwentyFiveWithTls) {
+TEST(SmtpPortTest, LowSixteenBitsAnd465BecomesTwentyFiveWithTls) {
   struct Case {
     int32_t port;
     bool tls;
@@ -309,7 +309,7 @@ TEST(SmtpPort, LowSixteenBitsAnd465BecomesTwentyFiveWithTls) {
   for (const auto& c : cases) EXPECT_EQ(SmtpPort(c.port, c.tls), c.expected) << c.port << " " << c.tls;
 }
 
-TEST(OffersLogin, ReadsAuthCapabilityLines) {
+TEST(OffersLoginTest, ReadsAuthCapabilityLines) {
   struct Case {
     std::vector<std::string> capabilities;
     bool expected;

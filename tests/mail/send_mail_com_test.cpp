@@ -18,7 +18,7 @@ class RecordingReporter : public ErrorReporter {
   std::vector<ErrorInfo> reports;
 };
 
-TEST(LumetraComSendMail, DeliversToTheServer) {
+TEST(LumetraComSendMailTest, DeliversToTheServer) {
   mail::testing::SmtpServerProcess server;
   RecordingReporter reporter;
   LumetraCOM com(reporter);
@@ -38,7 +38,7 @@ TEST(LumetraComSendMail, DeliversToTheServer) {
   EXPECT_EQ(m.parts[0].bytes, "<b>Mensaje</b>");
 }
 
-TEST(LumetraComSendMail, FailuresAreAutomationErrorsWithoutResult) {
+TEST(LumetraComSendMailTest, FailuresAreAutomationErrorsWithoutResult) {
   struct Case {
     int32_t port;
     bool tls;

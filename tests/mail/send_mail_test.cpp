@@ -67,7 +67,7 @@ std::size_t LongestLine(const std::string& text) {
   return std::max(longest, text.size() - start);
 }
 
-TEST(SendMail, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
+TEST(SendMailTest, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
   SmtpServerProcess server;
   TempFolder files;
   const std::string binary = RandomBytes(300 * 1024 + 7, 1);
@@ -117,7 +117,7 @@ TEST(SendMail, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
   EXPECT_EQ(m.parts[2].bytes, text);
 }
 
-TEST(SendMail, TlsAndAuthLogin) {
+TEST(SendMailTest, TlsAndAuthLogin) {
   SmtpServerProcess server({"--tls", "--auth"});
   TempFolder files;
   const std::string binary = RandomBytes(2 * 1024 * 1024 + 1, 2);
@@ -143,7 +143,7 @@ TEST(SendMail, TlsAndAuthLogin) {
   EXPECT_EQ(m.parts[1].bytes, binary);
 }
 
-TEST(SendMail, ServerWithoutLoginIsUsedUnauthenticated) {
+TEST(SendMailTest, ServerWithoutLoginIsUsedUnauthenticated) {
   SmtpServerProcess server({"--auth", "--no-login"});
   Send send;
   send.to = u"to@example.com";
@@ -152,7 +152,7 @@ TEST(SendMail, ServerWithoutLoginIsUsedUnauthenticated) {
   EXPECT_EQ(server.Message(1).login, "");
 }
 
-TEST(SendMail, EmptyUserNameMeansNoFromAndAnEmptySender) {
+TEST(SendMailTest, EmptyUserNameMeansNoFromAndAnEmptySender) {
   SmtpServerProcess server;
   Send send;
   send.to = u"to@example.com";
@@ -167,7 +167,7 @@ TEST(SendMail, EmptyUserNameMeansNoFromAndAnEmptySender) {
   EXPECT_FALSE(m.Header("Cc"));
 }
 
-TEST(SendMail, TlsRequestedButNotOfferedSendsNothing) {
+TEST(SendMailTest, TlsRequestedButNotOfferedSendsNothing) {
   SmtpServerProcess server;
   Send send;
   send.to = u"to@example.com";
@@ -184,7 +184,7 @@ TEST(SendMail, TlsRequestedButNotOfferedSendsNothing) {
   EXPECT_EQ(server.MessageCount(), 0);
 }
 
-TEST(SendMail, ConnectFailuresSetTheConnectText) {
+TEST(SendMailTest, ConnectFailuresSetTheConnectText) {
   struct Case {
     WideString host;
     int32_t port;
@@ -206,7 +206,7 @@ TEST(SendMail, ConnectFailuresSetTheConnectText) {
   }
 }
 
-TEST(SendMail, SendMailDeliversTheResultOnlyOnSuccess) {
+TEST(SendMailTest, SendMailDeliversTheResultOnlyOnSuccess) {
   SmtpServerProcess server;
   WideString res = u"stale";
   SendMail(u"to@example.com", u"", u"", u"s", u"b", u"", u"", u"", u"127.0.0.1", server.port(), false, res);

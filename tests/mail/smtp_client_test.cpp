@@ -68,7 +68,7 @@ struct Scenario {
   Verbs verbs;
 };
 
-TEST(SmtpClient, ConversationsAndTheirFailures) {
+TEST(SmtpClientTest, ConversationsAndTheirFailures) {
   const auto reply = [](const char* verb, const char* text) {
     return [=](SmtpScript& s) { s.replies[verb] = text; };
   };
@@ -135,7 +135,7 @@ TEST(SmtpClient, ConversationsAndTheirFailures) {
   }
 }
 
-TEST(SmtpClient, SendsTheEnvelopeAndTheDotStuffedText) {
+TEST(SmtpClientTest, SendsTheEnvelopeAndTheDotStuffedText) {
   ScriptedSmtpServer server({});
   SmtpSettings settings;
   settings.host = u"127.0.0.1";
@@ -157,7 +157,7 @@ TEST(SmtpClient, SendsTheEnvelopeAndTheDotStuffedText) {
   EXPECT_EQ(server.Data(), "a\r\n..b\r\n..\r\nlast\r\n");
 }
 
-TEST(SmtpClient, CredentialsAreOneBytePerCharacterInBase64) {
+TEST(SmtpClientTest, CredentialsAreOneBytePerCharacterInBase64) {
   ScriptedSmtpServer server({});
   SmtpSettings settings;
   settings.host = u"127.0.0.1";
@@ -176,7 +176,7 @@ TEST(SmtpClient, CredentialsAreOneBytePerCharacterInBase64) {
   EXPECT_EQ(commands[4], "MAIL FROM:<>");
 }
 
-TEST(SmtpClient, ConnectFailsBeforeAnyNetworkForHostAndPort) {
+TEST(SmtpClientTest, ConnectFailsBeforeAnyNetworkForHostAndPort) {
   struct Case {
     WideString host;
     int32_t port;
@@ -200,7 +200,7 @@ TEST(SmtpClient, ConnectFailsBeforeAnyNetworkForHostAndPort) {
   }
 }
 
-TEST(SmtpClient, ARefusedConnectionReportsTheSocketError) {
+TEST(SmtpClientTest, ARefusedConnectionReportsTheSocketError) {
   SmtpSettings settings;
   settings.host = u"127.0.0.1";
   settings.port = testing::UnusedLoopbackPort();

@@ -6,16 +6,16 @@
 // An error at start-up ends the program with exit code 1.
 #include <windows.h>
 
-#include "tolvane/ConfigAdmU.h"
-#include "tolvane/ExecutablePath.h"
-#include "tolvane/KorTools.h"
-#include "tolvane/win/CommandLine.h"
-#include "tolvane/win/EventLog.h"
-#include "tolvane/win/ServiceHost.h"
-#include "tolvane/win/ServiceInstaller.h"
-#include "tolvane/win/StartupError.h"
-#include "tolvane/win/TolvaneServ.h"
-#include "tolvane/win/WinText.h"
+#include "tolvane/config_adm.h"
+#include "tolvane/executable_path.h"
+#include "tolvane/kor_tools.h"
+#include "tolvane/win/command_line.h"
+#include "tolvane/win/event_log.h"
+#include "tolvane/win/service_host.h"
+#include "tolvane/win/service_installer.h"
+#include "tolvane/win/startup_error.h"
+#include "tolvane/win/system_text.h"
+#include "tolvane/win/tolvane_serv.h"
 
 namespace tolvane::win {
 namespace {

@@ -1,0 +1,31 @@
+#include "tolvane/date_time.h"
+
+namespace tolvane {
+namespace {
+
+// Days from 1970-01-01 to the given proleptic Gregorian date (H. Hinnant's algorithm).
+long long DaysFromCivil(long long year, unsigned month, unsigned day) {
+  year -= month <= 2;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+  const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+constexpr long long kDaysFrom1899To1970 = 25569;
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+}  // namespace
+
+TDateTime EncodeDateTime(const LocalTimestamp& when) {
+  const double date = static_cast<double>(
+      DaysFromCivil(when.year, static_cast<unsigned>(when.month), static_cast<unsigned>(when.day)) +
+      kDaysFrom1899To1970);
+  const double time =
+      static_cast<double>(((when.hour * 60LL + when.minute) * 60 + when.second) * 1000 + when.millisecond) /
+      kMillisecondsPerDay;
+  return date < 0 ? date - time : date + time;
+}
+
+}  // namespace tolvane

@@ -2,9 +2,12 @@
 // Implementations are stateless and never raise: a process that cannot be opened or queried is
 // skipped, a failed terminate is ignored, a failed start returns false.
 // Paths are compared after AnsiLowerCase of both sides, with no other normalisation.
+// MakeSystemProcessControl() gives the platform's implementation: posix/process_control_posix.cpp
+// or win/process_control_win.cpp.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tolvane {
@@ -27,5 +30,8 @@ class ProcessControl {
   // FindProcessIdByPath, then TerminateProcessById when a process was found: at most one per call.
   void KillProcessByPath(const std::string& path);
 };
+
+// Process control through the operating system's own functions.
+std::unique_ptr<ProcessControl> MakeSystemProcessControl();
 
 }  // namespace tolvane

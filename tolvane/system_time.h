@@ -1,4 +1,5 @@
-// The POSIX system clock and file times, in local time with the time-zone bias in force now.
+// The system's clock and file times, in local time with the time-zone bias in force now;
+// implemented per platform (posix/system_time_posix.cpp, win/system_time_win.cpp).
 #pragma once
 
 #include "tolvane/time_sources.h"

@@ -1,5 +1,5 @@
 // Where the liveness guard gets "now" and a file's last-write time; injectable for tests.
-// Production sources are per platform (tolvane/system_time.h).
+// The system's own are in tolvane/system_time.h.
 #pragma once
 
 #include <optional>

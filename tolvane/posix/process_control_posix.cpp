@@ -1,4 +1,13 @@
-#include "tolvane/posix/process_control_posix.h"
+// Process control on POSIX, over /proc and fork/exec.
+//   Find:      the first /proc/PID (in directory order) whose "exe" link reads, after
+//              AnsiLowerCase of both sides, as the path; unreadable entries and zombies are skipped.
+//   Terminate: SIGKILL, not waited for; ids 0 and above the pid range are ignored.
+//   Start:     a double fork, so the program is never our child and no zombie is left; the
+//              program runs in a process group of its own, in the caller's working directory and
+//              environment, with argv = { path } (the arguments text is not passed on: the worker
+//              takes none), stdin/stdout/stderr on /dev/null and no other descriptor inherited.
+//              Returns true once the program image was executed.
+#include "tolvane/process_control.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,8 +17,9 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <optional>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <system_error>
 
 #include "tolvane/ansi_text.h"
@@ -73,7 +83,12 @@ constexpr int kDescriptorLimitWithoutCloseRange = 4096;
   ::_exit(127);
 }
 
-}  // namespace
+class PosixProcessControl final : public ProcessControl {
+ public:
+  ProcessId FindProcessIdByPath(const std::string& path) override;
+  void TerminateProcessById(ProcessId processId) override;
+  bool StartProcess(const std::string& path, const std::string& arguments) override;
+};
 
 ProcessId PosixProcessControl::FindProcessIdByPath(const std::string& path) {
   const std::string wanted = AnsiLowerCase(path);
@@ -125,5 +140,9 @@ bool PosixProcessControl::StartProcess(const std::string& path, const std::strin
   } while (count < 0 && errno == EINTR);
   return count == 0;
 }
+
+}  // namespace
+
+std::unique_ptr<ProcessControl> MakeSystemProcessControl() { return std::make_unique<PosixProcessControl>(); }
 
 }  // namespace tolvane

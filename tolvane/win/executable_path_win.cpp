@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "tolvane/executable_path.h"
+
+#include <windows.h>
 
 namespace tolvane {
 

@@ -1,8 +1,9 @@
 // File-system calls of the configuration store, with the ANSI functions: paths come from the
 // ini file and the program's own path as single-byte text.
+#include "tolvane/file_access.h"
+
 #include <windows.h>
 
-#include "tolvane/file_access.h"
 #include "tolvane/kor_tools.h"
 #include "tolvane/win/handles.h"
 #include "tolvane/win/system_text.h"

@@ -1,10 +1,10 @@
-#include "tolvane/win/system_time_win.h"
+#include "tolvane/system_time.h"
 
 #include <windows.h>
 
 #include "tolvane/file_access.h"
 
-namespace tolvane::win {
+namespace tolvane {
 namespace {
 
 LocalTimestamp ToTimestamp(const SYSTEMTIME& time, int millisecond) {
@@ -34,4 +34,4 @@ std::optional<LocalTimestamp> SystemFileTimes::LastWriteTime(const std::string& 
   return ToTimestamp(fields, 0);
 }
 
-}  // namespace tolvane::win
+}  // namespace tolvane

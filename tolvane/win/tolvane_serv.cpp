@@ -23,7 +23,7 @@ TTolvaneServ::TTolvaneServ(TKorConfig& store, std::string executablePath)
       names_(MakeServiceNames(ReadInstanceSuffix(store))) {}
 
 void TTolvaneServ::Execute(ControlRequestQueue& requests, StatusReporter& status) {
-  guard_.emplace(GuardServices{store_, processes_, clock_, files_}, executablePath_);
+  guard_.emplace(GuardServices{store_, *processes_, clock_, files_}, executablePath_);
   ServiceLoop loop(*guard_, sleeper_, requests, status);
   loop.Run();
   loop.PumpControlRequests();

@@ -8,14 +8,15 @@
 // then the control requests that are still waiting. The guard lives as long as the service object.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "tolvane/process_control.h"
+#include "tolvane/system_time.h"
 #include "tolvane/tolvane_guard.h"
 #include "tolvane/tolvane_main.h"
-#include "tolvane/win/process_control_win.h"
 #include "tolvane/win/service_names.h"
-#include "tolvane/win/system_time_win.h"
 
 namespace tolvane {
 class TKorConfig;
@@ -46,7 +47,7 @@ class TTolvaneServ {
   TKorConfig& store_;
   std::string executablePath_;
   ServiceNames names_;
-  WinProcessControl processes_;
+  std::unique_ptr<ProcessControl> processes_ = MakeSystemProcessControl();
   SystemLocalClock clock_;
   SystemFileTimes files_;
   SystemSleeper sleeper_;

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "tolvane/config_adm.h"
-#include "tolvane/posix/process_control_posix.h"
+#include "tolvane/process_control.h"
 #include "tolvane/system_time.h"
 #include "tolvane/tolvane_guard.h"
 #include "tolvane/tolvane_main.h"
@@ -31,20 +32,20 @@ class ShiftedClock final : public LocalClock {
 // Real process control that also counts what it was asked to do.
 class CountingProcessControl final : public ProcessControl {
  public:
-  ProcessId FindProcessIdByPath(const std::string& path) override { return real_.FindProcessIdByPath(path); }
+  ProcessId FindProcessIdByPath(const std::string& path) override { return real_->FindProcessIdByPath(path); }
   void TerminateProcessById(ProcessId processId) override {
     ++terminations;
-    real_.TerminateProcessById(processId);
+    real_->TerminateProcessById(processId);
   }
   bool StartProcess(const std::string& path, const std::string& arguments) override {
     ++starts;
-    return real_.StartProcess(path, arguments);
+    return real_->StartProcess(path, arguments);
   }
   int terminations = 0;
   int starts = 0;
 
  private:
-  PosixProcessControl real_;
+  std::unique_ptr<ProcessControl> real_ = MakeSystemProcessControl();
 };
 
 // The guard reads its settings as it is built, so the ini file is written before.

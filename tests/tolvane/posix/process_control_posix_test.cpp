@@ -1,4 +1,4 @@
-#include "tolvane/posix/process_control_posix.h"
+#include "tolvane/process_control.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "worker_sandbox.h"
 
@@ -34,21 +35,21 @@ ProcessId ParentOf(ProcessId id) {
 
 TEST(tolvane_PosixProcessControl, StartsTheProgramWithNoArgumentsInTheCallersFolder) {
   WorkerSandbox sandbox;
-  PosixProcessControl processes;
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
 
-  ASSERT_TRUE(processes.StartProcess(sandbox.WorkerPath(), ""));
+  ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
   ASSERT_TRUE(sandbox.WaitForWorkers(1));
 
-  const ProcessId worker = processes.FindProcessIdByPath(sandbox.WorkerPath());
+  const ProcessId worker = processes->FindProcessIdByPath(sandbox.WorkerPath());
   EXPECT_THAT(sandbox.StartLines(), ElementsAre("started " + std::to_string(worker) + " 1 " +
                                                 std::filesystem::current_path().string()));
 }
 
 TEST(tolvane_PosixProcessControl, LeavesNoChildBehind) {
   WorkerSandbox sandbox;
-  PosixProcessControl processes;
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
 
-  ASSERT_TRUE(processes.StartProcess(sandbox.WorkerPath(), ""));
+  ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
   ASSERT_TRUE(sandbox.WaitForWorkers(1));
 
   EXPECT_NE(ParentOf(*sandbox.RunningWorkers().begin()), static_cast<ProcessId>(::getpid()));
@@ -59,53 +60,53 @@ TEST(tolvane_PosixProcessControl, LeavesNoChildBehind) {
 
 TEST(tolvane_PosixProcessControl, StartingWhatCannotRunFails) {
   WorkerSandbox sandbox;
-  PosixProcessControl processes;
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
   testing::WriteFile(sandbox.Folder() / "notes.txt", "not a program\n");
 
-  EXPECT_FALSE(processes.StartProcess(sandbox.Folder() / "missing", ""));
-  EXPECT_FALSE(processes.StartProcess(sandbox.Folder() / "notes.txt", ""));
-  EXPECT_FALSE(processes.StartProcess(sandbox.Folder().Path(), ""));
+  EXPECT_FALSE(processes->StartProcess(sandbox.Folder() / "missing", ""));
+  EXPECT_FALSE(processes->StartProcess(sandbox.Folder() / "notes.txt", ""));
+  EXPECT_FALSE(processes->StartProcess(sandbox.Folder().Path(), ""));
   EXPECT_TRUE(sandbox.RunningWorkers().empty());
 }
 
 TEST(tolvane_PosixProcessControl, FindsByPathIgnoringLetterCaseOnly) {
   WorkerSandbox sandbox;
-  PosixProcessControl processes;
-  EXPECT_EQ(processes.FindProcessIdByPath(sandbox.WorkerPath()), 0u);
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
+  EXPECT_EQ(processes->FindProcessIdByPath(sandbox.WorkerPath()), 0u);
 
-  ASSERT_TRUE(processes.StartProcess(sandbox.WorkerPath(), ""));
+  ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
   ASSERT_TRUE(sandbox.WaitForWorkers(1));
   const ProcessId worker = *sandbox.RunningWorkers().begin();
   std::filesystem::create_directory_symlink(sandbox.Folder().Path(), sandbox.Folder() / "link");
 
-  EXPECT_EQ(processes.FindProcessIdByPath(sandbox.WorkerPath()), worker);
-  EXPECT_EQ(processes.FindProcessIdByPath(UpperCase(sandbox.WorkerPath())), worker);
-  EXPECT_EQ(processes.FindProcessIdByPath(sandbox.Folder() / "./worker"), 0u);
-  EXPECT_EQ(processes.FindProcessIdByPath(sandbox.Folder() / "link/worker"), 0u);
-  EXPECT_EQ(processes.FindProcessIdByPath(sandbox.WorkerPath() + " "), 0u);
+  EXPECT_EQ(processes->FindProcessIdByPath(sandbox.WorkerPath()), worker);
+  EXPECT_EQ(processes->FindProcessIdByPath(UpperCase(sandbox.WorkerPath())), worker);
+  EXPECT_EQ(processes->FindProcessIdByPath(sandbox.Folder() / "./worker"), 0u);
+  EXPECT_EQ(processes->FindProcessIdByPath(sandbox.Folder() / "link/worker"), 0u);
+  EXPECT_EQ(processes->FindProcessIdByPath(sandbox.WorkerPath() + " "), 0u);
 }
 
 TEST(tolvane_PosixProcessControl, KillProcessByPathEndsOnlyTheFirstCopy) {
   WorkerSandbox sandbox;
-  PosixProcessControl processes;
-  ASSERT_TRUE(processes.StartProcess(sandbox.WorkerPath(), ""));
-  ASSERT_TRUE(processes.StartProcess(sandbox.WorkerPath(), ""));
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
+  ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
+  ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
   ASSERT_TRUE(sandbox.WaitForWorkers(2));
-  const ProcessId first = processes.FindProcessIdByPath(sandbox.WorkerPath());
+  const ProcessId first = processes->FindProcessIdByPath(sandbox.WorkerPath());
   std::set<ProcessId> others = sandbox.RunningWorkers();
   others.erase(first);
   ASSERT_EQ(others.size(), 1u);
 
-  processes.KillProcessByPath(sandbox.WorkerPath());
+  processes->KillProcessByPath(sandbox.WorkerPath());
 
   EXPECT_TRUE(Eventually([&] { return sandbox.RunningWorkers() == others; }));
 }
 
 TEST(tolvane_PosixProcessControl, IgnoresIdsOutsideThePidRange) {
-  PosixProcessControl processes;
-  processes.TerminateProcessById(0);           // would otherwise hit our own process group
-  processes.TerminateProcessById(0xFFFFFFFF);  // would otherwise be -1: every process we may signal
-  processes.KillProcessByPath("/no/such/program");
+  const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
+  processes->TerminateProcessById(0);           // would otherwise hit our own process group
+  processes->TerminateProcessById(0xFFFFFFFF);  // would otherwise be -1: every process we may signal
+  processes->KillProcessByPath("/no/such/program");
   SUCCEED();
 }
 

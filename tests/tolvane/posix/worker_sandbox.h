@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "../temp_folder.h"
-#include "tolvane/posix/process_control_posix.h"
+#include "tolvane/process_control.h"
 
 namespace tolvane::testing {
 
@@ -36,7 +37,7 @@ class WorkerSandbox {
   ~WorkerSandbox() {
     Eventually([&] {
       const std::set<ProcessId> running = RunningWorkers();
-      for (ProcessId id : running) processes_.TerminateProcessById(id);
+      for (ProcessId id : running) processes_->TerminateProcessById(id);
       return running.empty();
     });
   }
@@ -75,7 +76,7 @@ class WorkerSandbox {
  private:
   TempFolder folder_;
   std::string workerPath_;
-  PosixProcessControl processes_;
+  std::unique_ptr<ProcessControl> processes_ = MakeSystemProcessControl();
 };
 
 }  // namespace tolvane::testing

@@ -20,28 +20,28 @@ class TKorConfig {
  public:
   // Opens the default file: the executable's directory and base name with ".ini".
   // Throws EFOpenError when that file exists but cannot be read.
-  explicit TKorConfig(std::string executablePath);
+  explicit TKorConfig(std::string executable_path);
 
   TKorConfig(const TKorConfig&) = delete;
   TKorConfig& operator=(const TKorConfig&) = delete;
 
   void OpenFile(std::string_view name);
 
-  const std::string& FileName() const { return fileName_; }
-  const std::string& ExecutablePath() const { return executablePath_; }
+  const std::string& FileName() const { return file_name_; }
+  const std::string& ExecutablePath() const { return executable_path_; }
 
   const std::string& Section() const { return section_; }
   void SetSection(std::string section) { section_ = std::move(section); }
 
-  std::string ReadString(std::string_view ident, std::string_view defaultValue) const;
+  std::string ReadString(std::string_view ident, std::string_view default_value) const;
 
-  // ReadString converted by ParseInt32; defaultValue when empty, malformed or out of range.
-  std::int32_t ReadInteger(std::string_view ident, std::int32_t defaultValue) const;
+  // ReadString converted by ParseInt32; default_value when empty, malformed or out of range.
+  std::int32_t ReadInteger(std::string_view ident, std::int32_t default_value) const;
 
  private:
-  std::string executablePath_;
-  IniImage iniFile_;
-  std::string fileName_;
+  std::string executable_path_;
+  IniImage ini_file_;
+  std::string file_name_;
   std::string section_;
 };
 

@@ -17,8 +17,8 @@ class EFOpenError : public std::runtime_error {
 // True when something other than a directory exists at path.
 bool FileExists(const std::string& path);
 
-// Creates the folder that holds filePath and every missing folder above it; failures are ignored.
-void CreateFoldersFor(const std::string& filePath);
+// Creates the folder that holds file_path and every missing folder above it; failures are ignored.
+void CreateFoldersFor(const std::string& file_path);
 
 // Creates an empty file at path unless something already exists there; failures are ignored.
 void CreateEmptyFile(const std::string& path);

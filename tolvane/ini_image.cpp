@@ -37,8 +37,8 @@ bool IsSectionHeader(std::string_view line) {
 IniImage IniImage::Parse(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   IniImage image;
-  for (std::string_view rawLine : SplitLines(text)) {
-    const std::string_view line = Trim(rawLine);
+  for (std::string_view raw_line : SplitLines(text)) {
+    const std::string_view line = Trim(raw_line);
     if (line.empty() || line.front() == ';') continue;
     if (IsSectionHeader(line)) {
       image.sections_.push_back(Section{std::string(Trim(line.substr(1, line.size() - 2))), {}});
@@ -47,7 +47,7 @@ IniImage IniImage::Parse(std::string_view text) {
     if (image.sections_.empty()) continue;
     Line stored;
     if (const std::size_t equals = line.find('='); equals != std::string_view::npos) {
-      stored.isEntry = true;
+      stored.is_entry = true;
       stored.key = std::string(Trim(line.substr(0, equals)));
       stored.value = std::string(Trim(line.substr(equals + 1)));
     }
@@ -57,14 +57,14 @@ IniImage IniImage::Parse(std::string_view text) {
 }
 
 std::optional<std::string> IniImage::Find(std::string_view section, std::string_view key) const {
-  const auto sectionIt = std::find_if(sections_.rbegin(), sections_.rend(),
+  const auto section_it = std::find_if(sections_.rbegin(), sections_.rend(),
                                       [&](const Section& s) { return AnsiSameText(s.name, section); });
-  if (sectionIt == sections_.rend()) return std::nullopt;
-  const auto lineIt = std::find_if(sectionIt->lines.rbegin(), sectionIt->lines.rend(), [&](const Line& l) {
-    return l.isEntry && AnsiSameText(l.key, key);
+  if (section_it == sections_.rend()) return std::nullopt;
+  const auto line_it = std::find_if(section_it->lines.rbegin(), section_it->lines.rend(), [&](const Line& l) {
+    return l.is_entry && AnsiSameText(l.key, key);
   });
-  if (lineIt == sectionIt->lines.rend()) return std::nullopt;
-  return lineIt->value;
+  if (line_it == section_it->lines.rend()) return std::nullopt;
+  return line_it->value;
 }
 
 }  // namespace tolvane

@@ -24,7 +24,7 @@ class IniImage {
 
  private:
   struct Line {
-    bool isEntry = false;
+    bool is_entry = false;
     std::string key;
     std::string value;
   };

@@ -26,12 +26,12 @@ bool SkipHexPrefix(std::string_view& text) {
 std::optional<std::uint32_t> ParseHexPattern(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   std::uint32_t pattern = 0;
-  int significantDigits = 0;
+  int significant_digits = 0;
   for (char c : digits) {
     const int value = HexDigitValue(c);
     if (value < 0) return std::nullopt;
-    if (significantDigits > 0 || value != 0) ++significantDigits;
-    if (significantDigits > 8) return std::nullopt;
+    if (significant_digits > 0 || value != 0) ++significant_digits;
+    if (significant_digits > 8) return std::nullopt;
     pattern = (pattern << 4) | static_cast<std::uint32_t>(value);
   }
   return pattern;

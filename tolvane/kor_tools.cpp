@@ -10,9 +10,9 @@ std::size_t FileNameStart(std::string_view path) {
 }
 
 std::string_view BaseNameWithoutExt(std::string_view path) {
-  std::string_view fileName = path.substr(FileNameStart(path));
-  const std::size_t dot = fileName.rfind('.');
-  return dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
+  std::string_view file_name = path.substr(FileNameStart(path));
+  const std::size_t dot = file_name.rfind('.');
+  return dot == std::string_view::npos ? file_name : file_name.substr(0, dot);
 }
 
 }  // namespace
@@ -26,25 +26,25 @@ std::string ExtractFileName(std::string_view path) {
 }
 
 std::string ExtractFileExt(std::string_view path) {
-  std::string_view fileName = path.substr(FileNameStart(path));
-  const std::size_t dot = fileName.rfind('.');
-  return dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot));
+  std::string_view file_name = path.substr(FileNameStart(path));
+  const std::size_t dot = file_name.rfind('.');
+  return dot == std::string_view::npos ? std::string() : std::string(file_name.substr(dot));
 }
 
-std::string CompleteFileName(std::string_view name, std::string_view defaultExt,
-                             std::string_view executablePath) {
+std::string CompleteFileName(std::string_view name, std::string_view default_ext,
+                             std::string_view executable_path) {
   std::string directory = ExtractFilePath(name);
-  if (directory.empty()) directory = ExtractFilePath(executablePath);
+  if (directory.empty()) directory = ExtractFilePath(executable_path);
 
-  std::string_view baseName = BaseNameWithoutExt(name);
-  if (baseName.empty()) baseName = BaseNameWithoutExt(executablePath);
+  std::string_view base_name = BaseNameWithoutExt(name);
+  if (base_name.empty()) base_name = BaseNameWithoutExt(executable_path);
 
   std::string extension = ExtractFileExt(name);
   if (extension.empty()) {
-    if (defaultExt.starts_with('.')) defaultExt.remove_prefix(1);
-    extension = "." + std::string(defaultExt);
+    if (default_ext.starts_with('.')) default_ext.remove_prefix(1);
+    extension = "." + std::string(default_ext);
   }
-  return directory + std::string(baseName) + extension;
+  return directory + std::string(base_name) + extension;
 }
 
 }  // namespace tolvane

@@ -25,11 +25,11 @@ std::string ExtractFileName(std::string_view path);
 std::string ExtractFileExt(std::string_view path);
 
 // Completes name to a full file name:
-//   directory: name's directory part, else the directory of executablePath;
-//   base name: name's file name without extension, else executablePath's file name without it;
-//   extension: name's extension (a lone "." counts), else "." + defaultExt minus one leading ".".
+//   directory: name's directory part, else the directory of executable_path;
+//   base name: name's file name without extension, else executable_path's file name without it;
+//   extension: name's extension (a lone "." counts), else "." + default_ext minus one leading ".".
 // Example, executable C:\svc\watch.exe: "" -> C:\svc\watch.ini, "Tolvane.ini" -> C:\svc\Tolvane.ini.
-std::string CompleteFileName(std::string_view name, std::string_view defaultExt,
-                             std::string_view executablePath);
+std::string CompleteFileName(std::string_view name, std::string_view default_ext,
+                             std::string_view executable_path);
 
 }  // namespace tolvane

@@ -3,8 +3,8 @@
 namespace tolvane {
 
 void ProcessControl::KillProcessByPath(const std::string& path) {
-  const ProcessId processId = FindProcessIdByPath(path);
-  if (processId != 0) TerminateProcessById(processId);
+  const ProcessId process_id = FindProcessIdByPath(path);
+  if (process_id != 0) TerminateProcessById(process_id);
 }
 
 }  // namespace tolvane

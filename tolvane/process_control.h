@@ -22,7 +22,7 @@ class ProcessControl {
   virtual ProcessId FindProcessIdByPath(const std::string& path) = 0;
 
   // Asks the system to end the process, without waiting for it to go. 0 is ignored.
-  virtual void TerminateProcessById(ProcessId processId) = 0;
+  virtual void TerminateProcessById(ProcessId process_id) = 0;
 
   // Starts the program, not waiting for it; true when the system created the process.
   virtual bool StartProcess(const std::string& path, const std::string& arguments) = 0;

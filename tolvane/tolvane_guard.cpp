@@ -27,15 +27,15 @@ std::int64_t AgeInWholeMinutes(TDateTime now, TDateTime then) {
   return static_cast<std::int64_t>(RoundHalfToEven(minutes));
 }
 
-TolvaneGuard::TolvaneGuard(const GuardServices& services, const std::string& executablePath)
+TolvaneGuard::TolvaneGuard(const GuardServices& services, const std::string& executable_path)
     : processes_(services.processes), clock_(services.clock), files_(services.files) {
   TKorConfig& store = services.store;
   store.OpenFile("Tolvane.ini");
   store.SetSection("Tolvane");
-  const std::string executableDirectory = ExtractFilePath(executablePath);
-  logFilePath_ = executableDirectory + store.ReadString("LogFileName", "");
-  maxTimeForProcess_ = store.ReadInteger("MaxTimeForProcess", 0);
-  asyncProcessPath_ = executableDirectory + store.ReadString("KorAsyncProcess", "");
+  const std::string executable_directory = ExtractFilePath(executable_path);
+  log_file_path_ = executable_directory + store.ReadString("LogFileName", "");
+  max_time_for_process_ = store.ReadInteger("MaxTimeForProcess", 0);
+  async_process_path_ = executable_directory + store.ReadString("KorAsyncProcess", "");
 }
 
 TDateTime TolvaneGuard::GetFileDateTime(const std::string& path) const {
@@ -47,18 +47,18 @@ TDateTime TolvaneGuard::GetFileDateTime(const std::string& path) const {
 }
 
 bool TolvaneGuard::AsyncIsAlive() const {
-  if (!files_.IsFile(logFilePath_)) return false;
-  const TDateTime written = GetFileDateTime(logFilePath_);
+  if (!files_.IsFile(log_file_path_)) return false;
+  const TDateTime written = GetFileDateTime(log_file_path_);
   const TDateTime now = clock_.Now();
-  return AgeInWholeMinutes(now, written) <= maxTimeForProcess_;
+  return AgeInWholeMinutes(now, written) <= max_time_for_process_;
 }
 
 void TolvaneGuard::CheckIfAsyncIsAlive() {
   if (AsyncIsAlive()) return;
-  processes_.KillProcessByPath(asyncProcessPath_);
-  processes_.StartProcess(asyncProcessPath_, "");
+  processes_.KillProcessByPath(async_process_path_);
+  processes_.StartProcess(async_process_path_, "");
 }
 
-void TolvaneGuard::KillAsyncProcess() { processes_.KillProcessByPath(asyncProcessPath_); }
+void TolvaneGuard::KillAsyncProcess() { processes_.KillProcessByPath(async_process_path_); }
 
 }  // namespace tolvane

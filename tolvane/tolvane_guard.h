@@ -36,11 +36,11 @@ struct GuardServices {
 
 class TolvaneGuard final : public WorkerWatch {
  public:
-  TolvaneGuard(const GuardServices& services, const std::string& executablePath);
+  TolvaneGuard(const GuardServices& services, const std::string& executable_path);
 
-  const std::string& LogFilePath() const { return logFilePath_; }
-  std::int32_t MaxTimeForProcess() const { return maxTimeForProcess_; }
-  const std::string& AsyncProcessPath() const { return asyncProcessPath_; }
+  const std::string& LogFilePath() const { return log_file_path_; }
+  std::int32_t MaxTimeForProcess() const { return max_time_for_process_; }
+  const std::string& AsyncProcessPath() const { return async_process_path_; }
 
   // When the worker is not alive: terminate the first process of AsyncProcessPath, then start
   // it again at once with no arguments.
@@ -59,9 +59,9 @@ class TolvaneGuard final : public WorkerWatch {
   ProcessControl& processes_;
   const LocalClock& clock_;
   const FileTimes& files_;
-  std::string logFilePath_;
-  std::int32_t maxTimeForProcess_ = 0;
-  std::string asyncProcessPath_;
+  std::string log_file_path_;
+  std::int32_t max_time_for_process_ = 0;
+  std::string async_process_path_;
 };
 
 // (now - then) x 1440 to the nearest integer, an exact half going to the even neighbour,

@@ -9,7 +9,7 @@ ServiceLoop::ServiceLoop(WorkerWatch& guard, Sleeper& sleeper, ControlRequestQue
     : guard_(guard), sleeper_(sleeper), requests_(requests), status_(status) {}
 
 void ServiceLoop::Run() {
-  passCounter_ = kPassesPerCheck;
+  pass_counter_ = kPassesPerCheck;
   try {
     RunPasses();
   } catch (...) {
@@ -21,8 +21,8 @@ void ServiceLoop::Run() {
 
 void ServiceLoop::RunPasses() {
   while (!terminated_) {
-    if (++passCounter_ >= kPassesPerCheck) {
-      passCounter_ = 0;
+    if (++pass_counter_ >= kPassesPerCheck) {
+      pass_counter_ = 0;
       guard_.CheckIfAsyncIsAlive();
     }
     sleeper_.Sleep(kPassLength);

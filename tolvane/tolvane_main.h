@@ -76,7 +76,7 @@ class ServiceLoop {
   void PumpControlRequests();
 
   bool Terminated() const { return terminated_; }
-  int PassCounter() const { return passCounter_; }
+  int PassCounter() const { return pass_counter_; }
 
  private:
   void RunPasses();
@@ -86,7 +86,7 @@ class ServiceLoop {
   Sleeper& sleeper_;
   ControlRequestQueue& requests_;
   StatusReporter& status_;
-  int passCounter_ = kPassesPerCheck;
+  int pass_counter_ = kPassesPerCheck;
   bool terminated_ = false;
   bool frozen_ = false;
 };

@@ -147,7 +147,7 @@ class BoundSocket {
   BoundSocket(const BoundSocket&) = delete;
   BoundSocket& operator=(const BoundSocket&) = delete;
   ~BoundSocket() { ::close(fd_); }
-  bool bound() const { return bound_; }
+  bool IsBound() const { return bound_; }
 
  private:
   int fd_;
@@ -159,15 +159,15 @@ TEST(tolvane_ConfigStore, AFileThatCannotBeOpenedFailsWithItsPath) {
   WriteFile(folder / "Tolvane.ini", "[Tolvane]\nInstancia=2\n");
   TKorConfig store(folder / "Tolvane");
   store.SetSection("Tolvane");
-  const std::string socketPath = folder / "s.ini";
-  BoundSocket socket(socketPath);
-  ASSERT_TRUE(socket.bound());
+  const std::string socket_path = folder / "s.ini";
+  BoundSocket socket(socket_path);
+  ASSERT_TRUE(socket.IsBound());
 
   try {
-    store.OpenFile(socketPath);
+    store.OpenFile(socket_path);
     FAIL() << "no error";
   } catch (const EFOpenError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + socketPath + "\". " + std::strerror(ENXIO));
+    EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + socket_path + "\". " + std::strerror(ENXIO));
   }
   EXPECT_EQ(store.FileName(), folder / "Tolvane.ini");
   EXPECT_EQ(store.ReadString("Instancia", ""), "2");

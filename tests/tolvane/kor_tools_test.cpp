@@ -9,7 +9,7 @@ namespace {
 
 struct CompletionCase {
   const char* name;
-  const char* defaultExt;
+  const char* default_ext;
   const char* executable;
   const char* expected;
 };
@@ -39,8 +39,8 @@ TEST(tolvane_CompleteFileName, FollowsTheCompletionRules) {
       {"cfg.d/x", ".ini", "/opt/svc/watch", "cfg.d/x.ini"},
   };
   for (const CompletionCase& c : cases) {
-    EXPECT_EQ(CompleteFileName(c.name, c.defaultExt, c.executable), c.expected)
-        << "name \"" << c.name << "\", default extension \"" << c.defaultExt << "\", executable "
+    EXPECT_EQ(CompleteFileName(c.name, c.default_ext, c.executable), c.expected)
+        << "name \"" << c.name << "\", default extension \"" << c.default_ext << "\", executable "
         << c.executable;
   }
 }

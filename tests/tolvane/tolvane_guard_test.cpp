@@ -25,7 +25,7 @@ using testing::WriteFile;
 class MockProcessControl : public ProcessControl {
  public:
   MOCK_METHOD(ProcessId, FindProcessIdByPath, (const std::string& path), (override));
-  MOCK_METHOD(void, TerminateProcessById, (ProcessId processId), (override));
+  MOCK_METHOD(void, TerminateProcessById, (ProcessId process_id), (override));
   MOCK_METHOD(bool, StartProcess, (const std::string& path, const std::string& arguments), (override));
 };
 
@@ -41,9 +41,9 @@ class tolvane_Guard : public ::testing::Test {
   TolvaneGuard MakeGuard() { return TolvaneGuard(GuardServices{*store_, processes_, clock_, files_}, executable_); }
 
   // With a store of its own, since a store reads each file once.
-  TolvaneGuard MakeGuardAllowing(int maxMinutes) {
+  TolvaneGuard MakeGuardAllowing(int max_minutes) {
     WriteSettings("[Tolvane]\nLogFileName=worker.log\nKorAsyncProcess=worker.exe\nMaxTimeForProcess=" +
-                  std::to_string(maxMinutes) + "\n");
+                  std::to_string(max_minutes) + "\n");
     store_.emplace(executable_);
     return MakeGuard();
   }
@@ -92,7 +92,7 @@ TEST_F(tolvane_Guard, SettingsAreReadOnceAtConstruction) {
 
 struct AgeCase {
   const char* label;
-  int maxMinutes;
+  int max_minutes;
   LocalTimestamp written;
   LocalTimestamp now;
   bool alive;
@@ -118,7 +118,7 @@ TEST_F(tolvane_Guard, JudgesTheLogFilesAgeInRoundedMinutes) {
       {"before 1980 reads as time 0", 1000000, LocalTimestamp{1979, 12, 31, 23, 59, 58, 0}, At(10, 0, 0), false},
   };
   for (const AgeCase& c : cases) {
-    const TolvaneGuard guard = MakeGuardAllowing(c.maxMinutes);
+    const TolvaneGuard guard = MakeGuardAllowing(c.max_minutes);
     files_.files = {{LogPath(), c.written}};
     clock_.now = EncodeDateTime(c.now);
     EXPECT_EQ(guard.AsyncIsAlive(), c.alive) << c.label;
@@ -178,7 +178,7 @@ TEST_F(tolvane_Guard, AStaleWorkerIsTerminatedAndStartedAgain) {
   files_.files = {{LogPath(), At(10, 0, 0)}};
   clock_.now = EncodeDateTime(At(10, 15, 31));
   {
-    InSequence inOrder;
+    InSequence in_order;
     EXPECT_CALL(processes_, FindProcessIdByPath(WorkerPath())).WillOnce(Return(4242));
     EXPECT_CALL(processes_, TerminateProcessById(4242u));
     EXPECT_CALL(processes_, StartProcess(WorkerPath(), "")).WillOnce(Return(true));
@@ -189,7 +189,7 @@ TEST_F(tolvane_Guard, AStaleWorkerIsTerminatedAndStartedAgain) {
 TEST_F(tolvane_Guard, AMissingLogStartsAWorkerThatIsNotRunning) {
   TolvaneGuard guard = MakeGuardAllowing(15);
   {
-    InSequence inOrder;
+    InSequence in_order;
     EXPECT_CALL(processes_, FindProcessIdByPath(WorkerPath())).WillOnce(Return(0));
     EXPECT_CALL(processes_, StartProcess(WorkerPath(), "")).WillOnce(Return(false));
   }

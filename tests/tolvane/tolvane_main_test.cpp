@@ -24,7 +24,7 @@ class ScriptedService final : public Sleeper, public ControlRequestQueue, public
   void Sleep(std::chrono::milliseconds duration) override {
     EXPECT_EQ(duration, std::chrono::milliseconds(1000));
     ++sleeps;
-    if (sleeps == failingSleep) throw std::runtime_error("sleep failed");
+    if (sleeps == failing_sleep) throw std::runtime_error("sleep failed");
     for (ControlCode code : arrivals[sleeps]) waiting.push_back(code);
   }
 
@@ -36,12 +36,12 @@ class ScriptedService final : public Sleeper, public ControlRequestQueue, public
   }
 
   ControlCode WaitForRequest() override {
-    waitsAtPass.push_back(sleeps);
-    if (loop != nullptr) passCountersAtWait.push_back(loop->PassCounter());
+    waits_at_pass.push_back(sleeps);
+    if (loop != nullptr) pass_counters_at_wait.push_back(loop->PassCounter());
     if (!waiting.empty()) return *TakeRequest();
-    if (whileFrozen.empty()) throw std::logic_error("frozen for good: nothing left to wake the loop");
-    const ControlCode code = whileFrozen.front();
-    whileFrozen.pop_front();
+    if (while_frozen.empty()) throw std::logic_error("frozen for good: nothing left to wake the loop");
+    const ControlCode code = while_frozen.front();
+    while_frozen.pop_front();
     return code;
   }
 
@@ -52,12 +52,12 @@ class ScriptedService final : public Sleeper, public ControlRequestQueue, public
   ServiceStatus CurrentStatus() const override { return current; }
 
   int sleeps = 0;
-  int failingSleep = -1;
+  int failing_sleep = -1;
   std::map<int, std::vector<ControlCode>> arrivals;
-  std::deque<ControlCode> whileFrozen;
+  std::deque<ControlCode> while_frozen;
   std::deque<ControlCode> waiting;
-  std::vector<int> waitsAtPass;
-  std::vector<int> passCountersAtWait;
+  std::vector<int> waits_at_pass;
+  std::vector<int> pass_counters_at_wait;
   const ServiceLoop* loop = nullptr;
   std::vector<ServiceStatus> reported;
   ServiceStatus current = ServiceStatus::Running;
@@ -69,18 +69,18 @@ class CountingGuard final : public WorkerWatch {
 
   void CheckIfAsyncIsAlive() override {
     const int pass = service_.sleeps + 1;  // the check comes before the pass's sleep
-    checkedAtPass.push_back(pass);
-    if (pass == failingCheck) throw std::runtime_error("check failed");
+    checked_at_pass.push_back(pass);
+    if (pass == failing_check) throw std::runtime_error("check failed");
   }
   void KillAsyncProcess() override {
     ++kills;
-    killedAfterPass = service_.sleeps;
+    killed_after_pass = service_.sleeps;
   }
 
-  std::vector<int> checkedAtPass;
-  int failingCheck = -1;
+  std::vector<int> checked_at_pass;
+  int failing_check = -1;
   int kills = 0;
-  int killedAfterPass = -1;
+  int killed_after_pass = -1;
 
  private:
   const ScriptedService& service_;
@@ -100,10 +100,10 @@ TEST_F(tolvane_ServiceLoop, ChecksOnTheFirstPassAndEvery600th) {
   service_.arrivals[3000] = {kControlStop};
   Run();
 
-  EXPECT_THAT(guard_.checkedAtPass, ElementsAre(1, 601, 1201, 1801, 2401));
+  EXPECT_THAT(guard_.checked_at_pass, ElementsAre(1, 601, 1201, 1801, 2401));
   EXPECT_EQ(service_.sleeps, 3000);
   EXPECT_EQ(guard_.kills, 1);
-  EXPECT_EQ(guard_.killedAfterPass, 3000);
+  EXPECT_EQ(guard_.killed_after_pass, 3000);
   EXPECT_THAT(service_.reported, ElementsAre(ServiceStatus::StopPending));
   EXPECT_TRUE(loop_.Terminated());
 }
@@ -112,7 +112,7 @@ TEST_F(tolvane_ServiceLoop, StopOnTheFirstPassStillChecksAndTerminatesTheWorker)
   service_.arrivals[1] = {kControlStop};
   Run();
 
-  EXPECT_THAT(guard_.checkedAtPass, ElementsAre(1));
+  EXPECT_THAT(guard_.checked_at_pass, ElementsAre(1));
   EXPECT_EQ(service_.sleeps, 1);
   EXPECT_EQ(guard_.kills, 1);
 }
@@ -121,7 +121,7 @@ TEST_F(tolvane_ServiceLoop, ShutdownEndsTheLoopLikeStop) {
   service_.arrivals[601] = {kControlShutdown};
   Run();
 
-  EXPECT_THAT(guard_.checkedAtPass, ElementsAre(1, 601));
+  EXPECT_THAT(guard_.checked_at_pass, ElementsAre(1, 601));
   EXPECT_EQ(service_.sleeps, 601);
   EXPECT_THAT(service_.reported, ElementsAre(ServiceStatus::StopPending));
   EXPECT_EQ(guard_.kills, 1);
@@ -130,12 +130,12 @@ TEST_F(tolvane_ServiceLoop, ShutdownEndsTheLoopLikeStop) {
 TEST_F(tolvane_ServiceLoop, PauseFreezesTheLoopAndItsPassCounterUntilContinue) {
   service_.arrivals[300] = {kControlPause};
   service_.arrivals[1000] = {kControlStop};
-  service_.whileFrozen = {kControlContinue};
+  service_.while_frozen = {kControlContinue};
   Run();
 
-  EXPECT_THAT(service_.waitsAtPass, ElementsAre(300));
-  EXPECT_THAT(service_.passCountersAtWait, ElementsAre(299));
-  EXPECT_THAT(guard_.checkedAtPass, ElementsAre(1, 601));
+  EXPECT_THAT(service_.waits_at_pass, ElementsAre(300));
+  EXPECT_THAT(service_.pass_counters_at_wait, ElementsAre(299));
+  EXPECT_THAT(guard_.checked_at_pass, ElementsAre(1, 601));
   EXPECT_EQ(service_.sleeps, 1000);
   EXPECT_THAT(service_.reported,
               ElementsAre(ServiceStatus::PausePending, ServiceStatus::Paused, ServiceStatus::ContinuePending,
@@ -147,7 +147,7 @@ TEST_F(tolvane_ServiceLoop, ARequestWaitingBehindPauseIsHandledWhileFrozen) {
   service_.arrivals[4] = {kControlStop};
   Run();
 
-  EXPECT_THAT(service_.waitsAtPass, ElementsAre(3, 3));
+  EXPECT_THAT(service_.waits_at_pass, ElementsAre(3, 3));
   EXPECT_THAT(service_.reported,
               ElementsAre(ServiceStatus::PausePending, ServiceStatus::Paused, ServiceStatus::Paused,
                           ServiceStatus::ContinuePending, ServiceStatus::Running, ServiceStatus::StopPending));
@@ -155,11 +155,11 @@ TEST_F(tolvane_ServiceLoop, ARequestWaitingBehindPauseIsHandledWhileFrozen) {
 
 TEST_F(tolvane_ServiceLoop, InterrogateWhilePausedReportsPausedAndStaysFrozen) {
   service_.arrivals[5] = {kControlPause};
-  service_.whileFrozen = {kControlInterrogate, 200, kControlContinue};
+  service_.while_frozen = {kControlInterrogate, 200, kControlContinue};
   service_.arrivals[6] = {kControlStop};
   Run();
 
-  EXPECT_THAT(service_.waitsAtPass, ElementsAre(5, 5, 5));
+  EXPECT_THAT(service_.waits_at_pass, ElementsAre(5, 5, 5));
   EXPECT_EQ(service_.sleeps, 6);
   EXPECT_THAT(service_.reported,
               ElementsAre(ServiceStatus::PausePending, ServiceStatus::Paused, ServiceStatus::Paused,
@@ -168,19 +168,19 @@ TEST_F(tolvane_ServiceLoop, InterrogateWhilePausedReportsPausedAndStaysFrozen) {
 
 TEST_F(tolvane_ServiceLoop, StopWhilePausedEndsTheLoop) {
   service_.arrivals[5] = {kControlPause};
-  service_.whileFrozen = {kControlStop};
+  service_.while_frozen = {kControlStop};
   Run();
 
   EXPECT_EQ(service_.sleeps, 5);
   EXPECT_THAT(service_.reported,
               ElementsAre(ServiceStatus::PausePending, ServiceStatus::Paused, ServiceStatus::StopPending));
   EXPECT_EQ(guard_.kills, 1);
-  EXPECT_EQ(guard_.killedAfterPass, 5);
+  EXPECT_EQ(guard_.killed_after_pass, 5);
 }
 
 TEST_F(tolvane_ServiceLoop, ShutdownWhilePausedEndsTheLoop) {
   service_.arrivals[5] = {kControlPause};
-  service_.whileFrozen = {kControlShutdown};
+  service_.while_frozen = {kControlShutdown};
   Run();
 
   EXPECT_EQ(service_.sleeps, 5);
@@ -203,7 +203,7 @@ TEST_F(tolvane_ServiceLoop, OtherCodesAreIgnored) {
 
   EXPECT_EQ(service_.sleeps, 4);
   EXPECT_THAT(service_.reported, ElementsAre(ServiceStatus::StopPending));
-  EXPECT_THAT(service_.waitsAtPass, IsEmpty());
+  EXPECT_THAT(service_.waits_at_pass, IsEmpty());
 }
 
 TEST_F(tolvane_ServiceLoop, PauseAfterStopDoesNotFreeze) {
@@ -211,25 +211,25 @@ TEST_F(tolvane_ServiceLoop, PauseAfterStopDoesNotFreeze) {
   Run();
 
   EXPECT_EQ(service_.sleeps, 2);
-  EXPECT_THAT(service_.waitsAtPass, IsEmpty());
+  EXPECT_THAT(service_.waits_at_pass, IsEmpty());
   EXPECT_EQ(guard_.kills, 1);
 }
 
 TEST_F(tolvane_ServiceLoop, AFailedCheckTerminatesTheWorkerAndPropagates) {
-  guard_.failingCheck = 601;
+  guard_.failing_check = 601;
   EXPECT_THROW(Run(), std::runtime_error);
 
-  EXPECT_THAT(guard_.checkedAtPass, ElementsAre(1, 601));
+  EXPECT_THAT(guard_.checked_at_pass, ElementsAre(1, 601));
   EXPECT_EQ(service_.sleeps, 600);
   EXPECT_EQ(guard_.kills, 1);
 }
 
 TEST_F(tolvane_ServiceLoop, AFailedSleepTerminatesTheWorkerAndPropagates) {
-  service_.failingSleep = 3;
+  service_.failing_sleep = 3;
   EXPECT_THROW(Run(), std::runtime_error);
 
   EXPECT_EQ(guard_.kills, 1);
-  EXPECT_EQ(guard_.killedAfterPass, 3);
+  EXPECT_EQ(guard_.killed_after_pass, 3);
 }
 
 }  // namespace

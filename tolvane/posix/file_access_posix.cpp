@@ -38,8 +38,8 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-void CreateFoldersFor(const std::string& filePath) {
-  const std::filesystem::path folder = std::filesystem::path(filePath).parent_path();
+void CreateFoldersFor(const std::string& file_path) {
+  const std::filesystem::path folder = std::filesystem::path(file_path).parent_path();
   if (folder.empty()) return;
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);

@@ -47,9 +47,9 @@ class Pipe {
     CloseWriteEnd();
     if (fds_[0] >= 0) ::close(fds_[0]);
   }
-  bool ok() const { return fds_[0] >= 0; }
-  int readEnd() const { return fds_[0]; }
-  int writeEnd() const { return fds_[1]; }
+  bool IsOpen() const { return fds_[0] >= 0; }
+  int ReadEnd() const { return fds_[0]; }
+  int WriteEnd() const { return fds_[1]; }
   void CloseWriteEnd() {
     if (fds_[1] >= 0) ::close(fds_[1]);
     fds_[1] = -1;
@@ -62,31 +62,31 @@ class Pipe {
 constexpr int kDescriptorLimitWithoutCloseRange = 4096;
 
 // In the grandchild, between fork and exec: async-signal-safe calls only.
-[[noreturn]] void ExecProgram(const char* path, char* const argv[], int errorPipe) {
+[[noreturn]] void ExecProgram(const char* path, char* const argv[], int error_pipe) {
   ::setpgid(0, 0);
   sigset_t none;
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
-  const int devNull = ::open("/dev/null", O_RDWR);
-  if (devNull >= 0) {
-    ::dup2(devNull, STDIN_FILENO);
-    ::dup2(devNull, STDOUT_FILENO);
-    ::dup2(devNull, STDERR_FILENO);
-    if (devNull > STDERR_FILENO) ::close(devNull);
+  const int dev_null = ::open("/dev/null", O_RDWR);
+  if (dev_null >= 0) {
+    ::dup2(dev_null, STDIN_FILENO);
+    ::dup2(dev_null, STDOUT_FILENO);
+    ::dup2(dev_null, STDERR_FILENO);
+    if (dev_null > STDERR_FILENO) ::close(dev_null);
   }
   if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
     for (int fd = 3; fd < kDescriptorLimitWithoutCloseRange; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
   ::execv(path, argv);
   const int error = errno;
-  [[maybe_unused]] const ssize_t written = ::write(errorPipe, &error, sizeof error);
+  [[maybe_unused]] const ssize_t written = ::write(error_pipe, &error, sizeof error);
   ::_exit(127);
 }
 
 class PosixProcessControl final : public ProcessControl {
  public:
   ProcessId FindProcessIdByPath(const std::string& path) override;
-  void TerminateProcessById(ProcessId processId) override;
+  void TerminateProcessById(ProcessId process_id) override;
   bool StartProcess(const std::string& path, const std::string& arguments) override;
 };
 
@@ -97,46 +97,46 @@ ProcessId PosixProcessControl::FindProcessIdByPath(const std::string& path) {
        entry.increment(error)) {
     const std::optional<ProcessId> id = ProcessIdFromName(entry->path().filename().string());
     if (!id) continue;
-    std::error_code linkError;
-    const std::filesystem::path executable = std::filesystem::read_symlink(entry->path() / "exe", linkError);
-    if (!linkError && AnsiLowerCase(executable.string()) == wanted) return *id;
+    std::error_code link_error;
+    const std::filesystem::path executable = std::filesystem::read_symlink(entry->path() / "exe", link_error);
+    if (!link_error && AnsiLowerCase(executable.string()) == wanted) return *id;
   }
   return 0;
 }
 
-void PosixProcessControl::TerminateProcessById(ProcessId processId) {
-  if (processId == 0 || processId > static_cast<ProcessId>(INT_MAX)) return;
-  ::kill(static_cast<pid_t>(processId), SIGKILL);
+void PosixProcessControl::TerminateProcessById(ProcessId process_id) {
+  if (process_id == 0 || process_id > static_cast<ProcessId>(INT_MAX)) return;
+  ::kill(static_cast<pid_t>(process_id), SIGKILL);
 }
 
 bool PosixProcessControl::StartProcess(const std::string& path, const std::string& /*arguments*/) {
   std::string argv0 = path;
   char* const argv[] = {argv0.data(), nullptr};
 
-  Pipe errorPipe;
-  if (!errorPipe.ok()) return false;
+  Pipe error_pipe;
+  if (!error_pipe.IsOpen()) return false;
 
   const pid_t child = ::fork();
   if (child < 0) return false;
   if (child == 0) {
     const pid_t grandchild = ::fork();
-    if (grandchild == 0) ExecProgram(path.c_str(), argv, errorPipe.writeEnd());
+    if (grandchild == 0) ExecProgram(path.c_str(), argv, error_pipe.WriteEnd());
     int error = grandchild < 0 ? errno : 0;
     if (grandchild < 0) {
-      [[maybe_unused]] const ssize_t written = ::write(errorPipe.writeEnd(), &error, sizeof error);
+      [[maybe_unused]] const ssize_t written = ::write(error_pipe.WriteEnd(), &error, sizeof error);
     }
     ::_exit(0);
   }
 
-  errorPipe.CloseWriteEnd();
+  error_pipe.CloseWriteEnd();
   while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
 
   // End of file without data: the program image was executed (the pipe closed on exec).
-  int execError = 0;
+  int exec_error = 0;
   ssize_t count;
   do {
-    count = ::read(errorPipe.readEnd(), &execError, sizeof execError);
+    count = ::read(error_pipe.ReadEnd(), &exec_error, sizeof exec_error);
   } while (count < 0 && errno == EINTR);
   return count == 0;
 }

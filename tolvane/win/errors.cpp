@@ -19,8 +19,8 @@ std::string WideToAnsi(const std::wstring& text) {
 
 }  // namespace
 
-ETolvaneError::ETolvaneError(std::wstring className, std::wstring message, const void* address)
-    : className_(std::move(className)),
+ETolvaneError::ETolvaneError(std::wstring class_name, std::wstring message, const void* address)
+    : class_name_(std::move(class_name)),
       message_(std::move(message)),
       narrow_(WideToAnsi(message_)),
       address_(address) {}
@@ -35,17 +35,17 @@ __attribute__((noinline)) void RaiseInvalidComponentName(const std::string& name
                       __builtin_return_address(0));
 }
 
-ErrorDescription DescribeError(const std::exception& error, const void* fallbackAddress) {
+ErrorDescription DescribeError(const std::exception& error, const void* fallback_address) {
   if (const auto* own = dynamic_cast<const ETolvaneError*>(&error)) {
     return {own->ClassName(), own->Message(), own->Address()};
   }
   if (dynamic_cast<const EFOpenError*>(&error) != nullptr) {
-    return {L"EFOpenError", AnsiToWide(error.what()), fallbackAddress};
+    return {L"EFOpenError", AnsiToWide(error.what()), fallback_address};
   }
   if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
-    return {L"EOutOfMemory", L"Out of memory", fallbackAddress};
+    return {L"EOutOfMemory", L"Out of memory", fallback_address};
   }
-  return {L"Exception", AnsiToWide(error.what()), fallbackAddress};
+  return {L"Exception", AnsiToWide(error.what()), fallback_address};
 }
 
 }  // namespace tolvane::win

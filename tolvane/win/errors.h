@@ -12,15 +12,15 @@ namespace tolvane::win {
 
 class ETolvaneError : public std::exception {
  public:
-  ETolvaneError(std::wstring className, std::wstring message, const void* address);
+  ETolvaneError(std::wstring class_name, std::wstring message, const void* address);
   const char* what() const noexcept override { return narrow_.c_str(); }
 
-  const std::wstring& ClassName() const { return className_; }
+  const std::wstring& ClassName() const { return class_name_; }
   const std::wstring& Message() const { return message_; }
   const void* Address() const { return address_; }
 
  private:
-  std::wstring className_;
+  std::wstring class_name_;
   std::wstring message_;
   std::string narrow_;
   const void* address_;
@@ -33,13 +33,13 @@ class ETolvaneError : public std::exception {
 [[noreturn]] void RaiseInvalidComponentName(const std::string& name);
 
 struct ErrorDescription {
-  std::wstring className;
+  std::wstring class_name;
   std::wstring message;
   const void* address = nullptr;
 };
 
 // Describes an error raised here or elsewhere (an EFOpenError of the configuration store, an
-// exhausted memory); for errors that carry no address, fallbackAddress is used.
-ErrorDescription DescribeError(const std::exception& error, const void* fallbackAddress);
+// exhausted memory); for errors that carry no address, fallback_address is used.
+ErrorDescription DescribeError(const std::exception& error, const void* fallback_address);
 
 }  // namespace tolvane::win

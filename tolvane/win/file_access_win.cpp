@@ -44,7 +44,7 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void CreateFoldersFor(const std::string& filePath) { ForceDirectories(ExtractFilePath(filePath)); }
+void CreateFoldersFor(const std::string& file_path) { ForceDirectories(ExtractFilePath(file_path)); }
 
 void CreateEmptyFile(const std::string& path) {
   const KernelHandle file = OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW);

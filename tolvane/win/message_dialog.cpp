@@ -9,15 +9,15 @@
 namespace tolvane::win {
 namespace {
 
-LRESULT CALLBACK CaptionOkButton(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CaptionOkButton(int code, WPARAM w_param, LPARAM l_param) {
   if (code == HCBT_ACTIVATE) {
-    const HWND window = reinterpret_cast<HWND>(wParam);
-    wchar_t className[16];
-    if (GetClassNameW(window, className, 16) > 0 && lstrcmpW(className, L"#32770") == 0) {
+    const HWND window = reinterpret_cast<HWND>(w_param);
+    wchar_t class_name[16];
+    if (GetClassNameW(window, class_name, 16) > 0 && lstrcmpW(class_name, L"#32770") == 0) {
       SetDlgItemTextW(window, IDOK, L"Aceptar");
     }
   }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
+  return CallNextHookEx(nullptr, code, w_param, l_param);
 }
 
 }  // namespace

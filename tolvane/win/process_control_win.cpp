@@ -39,16 +39,16 @@ bool Bind(HMODULE library, const char* name, Function& function) {
 // The three functions of PSAPI.dll that finding a process needs.
 class PsapiLibrary {
  public:
-  using EnumProcessesFn = BOOL(WINAPI*)(DWORD* ids, DWORD size, DWORD* bytesReturned);
-  using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD size, DWORD* bytesNeeded);
+  using EnumProcessesFn = BOOL(WINAPI*)(DWORD* ids, DWORD size, DWORD* bytes_returned);
+  using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD size, DWORD* bytes_needed);
   using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE process, HMODULE module, char* name, DWORD size);
 
   // Loads the library unless it is loaded; false when it or one of the functions is missing.
   bool Load();
 
-  EnumProcessesFn EnumProcesses = nullptr;
-  EnumProcessModulesFn EnumProcessModules = nullptr;
-  GetModuleFileNameExAFn GetModuleFileNameExA = nullptr;
+  EnumProcessesFn enum_processes = nullptr;
+  EnumProcessModulesFn enum_process_modules = nullptr;
+  GetModuleFileNameExAFn get_module_file_name_ex_a = nullptr;
 
  private:
   LibraryHandle library_;
@@ -57,7 +57,7 @@ class PsapiLibrary {
 class WinProcessControl final : public ProcessControl {
  public:
   ProcessId FindProcessIdByPath(const std::string& path) override;
-  void TerminateProcessById(ProcessId processId) override;
+  void TerminateProcessById(ProcessId process_id) override;
   bool StartProcess(const std::string& path, const std::string& arguments) override;
 
  private:
@@ -68,9 +68,9 @@ bool PsapiLibrary::Load() {
   if (library_) return true;
   LibraryHandle library(LoadLibraryA("PSAPI.dll"));
   if (!library) return false;
-  if (!Bind(library.get(), "EnumProcesses", EnumProcesses) ||
-      !Bind(library.get(), "EnumProcessModules", EnumProcessModules) ||
-      !Bind(library.get(), "GetModuleFileNameExA", GetModuleFileNameExA)) {
+  if (!Bind(library.get(), "EnumProcesses", enum_processes) ||
+      !Bind(library.get(), "EnumProcessModules", enum_process_modules) ||
+      !Bind(library.get(), "GetModuleFileNameExA", get_module_file_name_ex_a)) {
     return false;
   }
   library_ = std::move(library);
@@ -81,7 +81,7 @@ ProcessId WinProcessControl::FindProcessIdByPath(const std::string& path) {
   if (!psapi_.Load()) return 0;
   DWORD ids[kProcessIdCapacity];
   DWORD bytes = 0;
-  if (!psapi_.EnumProcesses(ids, sizeof ids, &bytes)) return 0;
+  if (!psapi_.enum_processes(ids, sizeof ids, &bytes)) return 0;
 
   const DWORD count = bytes / sizeof ids[0];
   for (DWORD i = 0; i < count; ++i) {
@@ -89,29 +89,29 @@ ProcessId WinProcessControl::FindProcessIdByPath(const std::string& path) {
     if (!process) continue;
     HMODULE module = nullptr;
     DWORD needed = 0;
-    if (!psapi_.EnumProcessModules(process.get(), &module, sizeof module, &needed)) continue;
+    if (!psapi_.enum_process_modules(process.get(), &module, sizeof module, &needed)) continue;
     char name[kModuleNameCapacity];
-    const DWORD length = psapi_.GetModuleFileNameExA(process.get(), module, name, kModuleNameCapacity);
+    const DWORD length = psapi_.get_module_file_name_ex_a(process.get(), module, name, kModuleNameCapacity);
     if (length == 0) continue;
     if (AnsiSameText(std::string_view(name, length), path)) return ids[i];
   }
   return 0;
 }
 
-void WinProcessControl::TerminateProcessById(ProcessId processId) {
-  if (processId == 0) return;
-  const KernelHandle process(OpenProcess(kTerminateAccess, FALSE, processId));
+void WinProcessControl::TerminateProcessById(ProcessId process_id) {
+  if (process_id == 0) return;
+  const KernelHandle process(OpenProcess(kTerminateAccess, FALSE, process_id));
   if (process) TerminateProcess(process.get(), 0);
 }
 
 bool WinProcessControl::StartProcess(const std::string& path, const std::string& arguments) {
   // The path goes as the application name and, quoted, on the command line: a path with spaces
   // can never start a program named by a part of it.
-  std::string commandLine = "\"" + path + "\" " + arguments;
+  std::string command_line = "\"" + path + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created{};
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr,
+  if (!CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr,
                       &startup, &created)) {
     return false;
   }

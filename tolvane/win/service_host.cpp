@@ -11,10 +11,10 @@ namespace {
 
 // The manager calls the entry point without a context: it finds the host of this process here.
 // Set once before the dispatch thread starts, only read afterwards.
-ServiceHost* runningHost = nullptr;
+ServiceHost* running_host = nullptr;
 
-KernelHandle StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD flags = 0, DWORD* threadId = nullptr) {
-  KernelHandle thread(CreateThread(nullptr, 0, routine, parameter, flags, threadId));
+KernelHandle StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD flags = 0, DWORD* thread_id = nullptr) {
+  KernelHandle thread(CreateThread(nullptr, 0, routine, parameter, flags, thread_id));
   if (!thread) RaiseOSError(GetLastError());
   return thread;
 }
@@ -23,25 +23,25 @@ std::wstring ErrorMessage(const std::exception& error) { return DescribeError(er
 
 }  // namespace
 
-ServiceHost::ServiceHost(TTolvaneServ& service, EventLog& applicationLog)
-    : service_(service), applicationLog_(applicationLog), serviceLog_(AnsiToWide(service.Name())) {}
+ServiceHost::ServiceHost(TTolvaneServ& service, EventLog& application_log)
+    : service_(service), application_log_(application_log), service_log_(AnsiToWide(service.Name())) {}
 
 void ServiceHost::Run() {
-  runningHost = this;
-  const KernelHandle dispatchThread = StartThread(DispatchThread, this);
-  RunMainThreadMessages(dispatchThread.get());
-  if (dispatchError_ != ERROR_SUCCESS) applicationLog_.LogError(SystemErrorText(dispatchError_));
+  running_host = this;
+  const KernelHandle dispatch_thread = StartThread(DispatchThread, this);
+  RunMainThreadMessages(dispatch_thread.get());
+  if (dispatch_error_ != ERROR_SUCCESS) application_log_.LogError(SystemErrorText(dispatch_error_));
 }
 
-void ServiceHost::RunMainThreadMessages(HANDLE dispatchThread) {
-  while (MsgWaitForMultipleObjects(1, &dispatchThread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+void ServiceHost::RunMainThreadMessages(HANDLE dispatch_thread) {
+  while (MsgWaitForMultipleObjects(1, &dispatch_thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       try {
         TranslateMessage(&message);
         DispatchMessageW(&message);
       } catch (const std::exception& error) {
-        applicationLog_.LogError(ErrorMessage(error));
+        application_log_.LogError(ErrorMessage(error));
       }
     }
   }
@@ -55,10 +55,10 @@ DWORD WINAPI ServiceHost::DispatchThread(void* host) {
 void ServiceHost::Dispatch() {
   std::string name = service_.Name();
   SERVICE_TABLE_ENTRYA table[] = {{name.data(), ServiceMain}, {nullptr, nullptr}};
-  if (!StartServiceCtrlDispatcherA(table)) dispatchError_ = GetLastError();
+  if (!StartServiceCtrlDispatcherA(table)) dispatch_error_ = GetLastError();
 }
 
-void WINAPI ServiceHost::ServiceMain(DWORD argc, char** argv) { runningHost->Main(argc, argv); }
+void WINAPI ServiceHost::ServiceMain(DWORD argc, char** argv) { running_host->Main(argc, argv); }
 
 void ServiceHost::Main(DWORD argc, char** argv) {
   // Only the service of this process's name runs; a service installed under another name
@@ -69,16 +69,16 @@ void ServiceHost::Main(DWORD argc, char** argv) {
   }
   const SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExA(service_.Name().c_str(), ControlHandler, this);
   if (handle == nullptr) {
-    serviceLog_.LogError(SystemErrorText(GetLastError()));
+    service_log_.LogError(SystemErrorText(GetLastError()));
     return;
   }
-  status_.emplace(handle, serviceLog_);
+  status_.emplace(handle, service_log_);
   try {
     status_->ReportStatus(ServiceStatus::StartPending);
     // The handler must know the thread before the thread reports that it accepts requests.
-    DWORD threadId = 0;
-    const KernelHandle thread = StartThread(ServiceThread, this, CREATE_SUSPENDED, &threadId);
-    serviceThreadId_ = threadId;
+    DWORD thread_id = 0;
+    const KernelHandle thread = StartThread(ServiceThread, this, CREATE_SUSPENDED, &thread_id);
+    service_thread_id_ = thread_id;
     ResumeThread(thread.get());
     if (WaitForSingleObject(thread.get(), INFINITE) == WAIT_FAILED) RaiseOSError(GetLastError());
   } catch (const std::exception& error) {
@@ -88,7 +88,7 @@ void ServiceHost::Main(DWORD argc, char** argv) {
 }
 
 DWORD WINAPI ServiceHost::ControlHandler(DWORD code, DWORD, void*, void* host) {
-  PostControlRequest(static_cast<ServiceHost*>(host)->serviceThreadId_, code);
+  PostControlRequest(static_cast<ServiceHost*>(host)->service_thread_id_, code);
   return NO_ERROR;
 }
 
@@ -114,7 +114,7 @@ void ServiceHost::RunServiceThread() {
 }
 
 void ServiceHost::LogServiceFailure(const wchar_t* action, const std::exception& error) {
-  serviceLog_.LogError(L"Fallo de servicio en " + std::wstring(action) + L": " + ErrorMessage(error));
+  service_log_.LogError(L"Fallo de servicio en " + std::wstring(action) + L": " + ErrorMessage(error));
 }
 
 }  // namespace tolvane::win

@@ -26,7 +26,7 @@ class TTolvaneServ;
 
 class ServiceHost {
  public:
-  ServiceHost(TTolvaneServ& service, EventLog& applicationLog);
+  ServiceHost(TTolvaneServ& service, EventLog& application_log);
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
 
@@ -37,22 +37,22 @@ class ServiceHost {
  private:
   static DWORD WINAPI DispatchThread(void* host);
   static void WINAPI ServiceMain(DWORD argc, char** argv);
-  static DWORD WINAPI ControlHandler(DWORD code, DWORD eventType, void* eventData, void* host);
+  static DWORD WINAPI ControlHandler(DWORD code, DWORD event_type, void* event_data, void* host);
   static DWORD WINAPI ServiceThread(void* host);
 
   void Dispatch();
-  void RunMainThreadMessages(HANDLE dispatchThread);
+  void RunMainThreadMessages(HANDLE dispatch_thread);
   void Main(DWORD argc, char** argv);
   void RunServiceThread();
   void ExecuteService();
   void LogServiceFailure(const wchar_t* action, const std::exception& error);
 
   TTolvaneServ& service_;
-  EventLog& applicationLog_;
-  EventLog serviceLog_;
-  DWORD dispatchError_ = ERROR_SUCCESS;
+  EventLog& application_log_;
+  EventLog service_log_;
+  DWORD dispatch_error_ = ERROR_SUCCESS;
   std::optional<ServiceStatusReporter> status_;
-  std::atomic<DWORD> serviceThreadId_{0};
+  std::atomic<DWORD> service_thread_id_{0};
 };
 
 }  // namespace tolvane::win

@@ -41,10 +41,10 @@ void ShowSuccess(const wchar_t* text, bool silent) {
 void InstallService(const TTolvaneServ& service, bool silent) {
   const ServiceHandle manager = OpenManager();
   // Quoted, so that a path with spaces can only ever name this program.
-  const std::string commandLine = "\"" + service.ExecutablePath() + "\"";
+  const std::string command_line = "\"" + service.ExecutablePath() + "\"";
   const ServiceHandle created(CreateServiceA(manager.get(), service.Name().c_str(), service.DisplayName().c_str(),
                                              kServiceAllAccess, kOwnProcess, kAutoStart, kNormalErrorControl,
-                                             commandLine.c_str(), "", nullptr, "", nullptr, ""));
+                                             command_line.c_str(), "", nullptr, "", nullptr, ""));
   if (!created) {
     ShowFailure(L"instalar", service, GetLastError());
     return;

@@ -19,8 +19,8 @@ bool IsValidIdent(std::string_view name) {
   return true;
 }
 
-ServiceNames MakeServiceNames(const std::string& instanceSuffix) {
-  ServiceNames names{"TolvaneServ" + instanceSuffix, "KORVA - Tolvane " + instanceSuffix};
+ServiceNames MakeServiceNames(const std::string& instance_suffix) {
+  ServiceNames names{"TolvaneServ" + instance_suffix, "KORVA - Tolvane " + instance_suffix};
   if (!IsValidIdent(names.name)) RaiseInvalidComponentName(names.name);
   return names;
 }

@@ -12,11 +12,11 @@ bool IsValidIdent(std::string_view name);
 
 struct ServiceNames {
   std::string name;
-  std::string displayName;
+  std::string display_name;
 };
 
 // Throws EComponentError ("''<name>'' is not a valid component name") when the service name
 // made with the suffix is not an identifier.
-ServiceNames MakeServiceNames(const std::string& instanceSuffix);
+ServiceNames MakeServiceNames(const std::string& instance_suffix);
 
 }  // namespace tolvane::win

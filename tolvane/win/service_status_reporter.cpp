@@ -18,13 +18,13 @@ bool IsPending(ServiceStatus status) {
 }  // namespace
 
 DWORD CheckPoints::Next(ServiceStatus status) {
-  checkPoint_ = IsPending(status) && status == previous_ ? checkPoint_ + 1 : 0;
+  check_point_ = IsPending(status) && status == previous_ ? check_point_ + 1 : 0;
   previous_ = status;
-  return checkPoint_;
+  return check_point_;
 }
 
-ServiceStatusReporter::ServiceStatusReporter(SERVICE_STATUS_HANDLE handle, EventLog& serviceLog)
-    : handle_(handle), serviceLog_(serviceLog) {}
+ServiceStatusReporter::ServiceStatusReporter(SERVICE_STATUS_HANDLE handle, EventLog& service_log)
+    : handle_(handle), service_log_(service_log) {}
 
 void ServiceStatusReporter::ReportStatus(ServiceStatus status) {
   SERVICE_STATUS report{};
@@ -33,10 +33,10 @@ void ServiceStatusReporter::ReportStatus(ServiceStatus status) {
   report.dwControlsAccepted = status == ServiceStatus::StartPending ? 0 : kControlsAccepted;
   report.dwWin32ExitCode = 0;
   report.dwServiceSpecificExitCode = 0;
-  report.dwCheckPoint = checkPoints_.Next(status);
+  report.dwCheckPoint = check_points_.Next(status);
   report.dwWaitHint = kWaitHint;
   current_ = status;
-  if (!SetServiceStatus(handle_, &report)) serviceLog_.LogError(SystemErrorText(GetLastError()));
+  if (!SetServiceStatus(handle_, &report)) service_log_.LogError(SystemErrorText(GetLastError()));
 }
 
 }  // namespace tolvane::win

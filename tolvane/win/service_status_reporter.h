@@ -21,20 +21,20 @@ class CheckPoints {
 
  private:
   ServiceStatus previous_ = ServiceStatus::StartPending;
-  DWORD checkPoint_ = 0;
+  DWORD check_point_ = 0;
 };
 
 class ServiceStatusReporter final : public StatusReporter {
  public:
-  ServiceStatusReporter(SERVICE_STATUS_HANDLE handle, EventLog& serviceLog);
+  ServiceStatusReporter(SERVICE_STATUS_HANDLE handle, EventLog& service_log);
 
   void ReportStatus(ServiceStatus status) override;
   ServiceStatus CurrentStatus() const override { return current_; }
 
  private:
   SERVICE_STATUS_HANDLE handle_;
-  EventLog& serviceLog_;
-  CheckPoints checkPoints_;
+  EventLog& service_log_;
+  CheckPoints check_points_;
   ServiceStatus current_ = ServiceStatus::StartPending;
 };
 

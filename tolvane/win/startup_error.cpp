@@ -30,22 +30,22 @@ bool HasVisibleDesktop() {
 
 }  // namespace
 
-std::wstring StartupErrorText(const std::exception& error, const std::wstring& moduleName,
-                              const void* fallbackAddress) {
-  const ErrorDescription description = DescribeError(error, fallbackAddress);
-  std::wstring text = L"Excepci\u00f3n " + description.className + L" en el m\u00f3dulo " + moduleName + L" en " +
+std::wstring StartupErrorText(const std::exception& error, const std::wstring& module_name,
+                              const void* fallback_address) {
+  const ErrorDescription description = DescribeError(error, fallback_address);
+  std::wstring text = L"Excepci\u00f3n " + description.class_name + L" en el m\u00f3dulo " + module_name + L" en " +
                       FormatAddress(description.address) + L".\r\n" + description.message;
   if (description.message.empty() || description.message.back() != L'.') text += L'.';
   return text;
 }
 
-void ReportStartupError(const std::exception& error, const std::wstring& moduleName, const void* fallbackAddress,
-                        EventLog& applicationLog) {
-  const std::wstring text = StartupErrorText(error, moduleName, fallbackAddress);
+void ReportStartupError(const std::exception& error, const std::wstring& module_name, const void* fallback_address,
+                        EventLog& application_log) {
+  const std::wstring text = StartupErrorText(error, module_name, fallback_address);
   if (HasVisibleDesktop()) {
     ShowMessageDialog(DialogIcon::Error, L"Error general en la aplicaci\u00f3n", text);
   } else {
-    applicationLog.LogError(text);
+    application_log.LogError(text);
   }
 }
 

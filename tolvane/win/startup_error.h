@@ -14,10 +14,10 @@ namespace tolvane::win {
 
 class EventLog;
 
-std::wstring StartupErrorText(const std::exception& error, const std::wstring& moduleName,
-                              const void* fallbackAddress);
+std::wstring StartupErrorText(const std::exception& error, const std::wstring& module_name,
+                              const void* fallback_address);
 
-void ReportStartupError(const std::exception& error, const std::wstring& moduleName, const void* fallbackAddress,
-                        EventLog& applicationLog);
+void ReportStartupError(const std::exception& error, const std::wstring& module_name, const void* fallback_address,
+                        EventLog& application_log);
 
 }  // namespace tolvane::win

@@ -2,8 +2,8 @@
 
 namespace tolvane::win {
 
-bool PostControlRequest(DWORD threadId, ControlCode code) {
-  return PostThreadMessageA(threadId, kControlMessage, code, 0) != FALSE;
+bool PostControlRequest(DWORD thread_id, ControlCode code) {
+  return PostThreadMessageA(thread_id, kControlMessage, code, 0) != FALSE;
 }
 
 ThreadMessageQueue::ThreadMessageQueue() {

@@ -11,8 +11,8 @@ namespace tolvane::win {
 
 inline constexpr UINT kControlMessage = WM_USER + 1;
 
-// Posts a control code to the queue of the thread threadId; false when the thread has no queue.
-bool PostControlRequest(DWORD threadId, ControlCode code);
+// Posts a control code to the queue of the thread thread_id; false when the thread has no queue.
+bool PostControlRequest(DWORD thread_id, ControlCode code);
 
 class ThreadMessageQueue final : public ControlRequestQueue {
  public:

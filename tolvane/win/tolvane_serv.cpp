@@ -17,13 +17,13 @@ std::string ReadInstanceSuffix(TKorConfig& store) {
 
 void SystemSleeper::Sleep(std::chrono::milliseconds duration) { ::Sleep(static_cast<DWORD>(duration.count())); }
 
-TTolvaneServ::TTolvaneServ(TKorConfig& store, std::string executablePath)
+TTolvaneServ::TTolvaneServ(TKorConfig& store, std::string executable_path)
     : store_(store),
-      executablePath_(std::move(executablePath)),
+      executable_path_(std::move(executable_path)),
       names_(MakeServiceNames(ReadInstanceSuffix(store))) {}
 
 void TTolvaneServ::Execute(ControlRequestQueue& requests, StatusReporter& status) {
-  guard_.emplace(GuardServices{store_, *processes_, clock_, files_}, executablePath_);
+  guard_.emplace(GuardServices{store_, *processes_, clock_, files_}, executable_path_);
   ServiceLoop loop(*guard_, sleeper_, requests, status);
   loop.Run();
   loop.PumpControlRequests();

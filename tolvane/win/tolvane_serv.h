@@ -32,20 +32,20 @@ class SystemSleeper final : public Sleeper {
 
 class TTolvaneServ {
  public:
-  TTolvaneServ(TKorConfig& store, std::string executablePath);
+  TTolvaneServ(TKorConfig& store, std::string executable_path);
   TTolvaneServ(const TTolvaneServ&) = delete;
   TTolvaneServ& operator=(const TTolvaneServ&) = delete;
 
   const std::string& Name() const { return names_.name; }
-  const std::string& DisplayName() const { return names_.displayName; }
-  const std::string& ExecutablePath() const { return executablePath_; }
+  const std::string& DisplayName() const { return names_.display_name; }
+  const std::string& ExecutablePath() const { return executable_path_; }
 
   // Runs on the service thread; errors go to the caller, after the worker was terminated.
   void Execute(ControlRequestQueue& requests, StatusReporter& status);
 
  private:
   TKorConfig& store_;
-  std::string executablePath_;
+  std::string executable_path_;
   ServiceNames names_;
   std::unique_ptr<ProcessControl> processes_ = MakeSystemProcessControl();
   SystemLocalClock clock_;

@@ -22,8 +22,8 @@ using testing::WorkerSandbox;
 // The system clock moved by a number of minutes, to age a log file without waiting.
 class ShiftedClock final : public LocalClock {
  public:
-  TDateTime Now() const override { return system_.Now() + shiftMinutes / 1440.0; }
-  int shiftMinutes = 0;
+  TDateTime Now() const override { return system_.Now() + shift_minutes / 1440.0; }
+  int shift_minutes = 0;
 
  private:
   SystemLocalClock system_;
@@ -33,9 +33,9 @@ class ShiftedClock final : public LocalClock {
 class CountingProcessControl final : public ProcessControl {
  public:
   ProcessId FindProcessIdByPath(const std::string& path) override { return real_->FindProcessIdByPath(path); }
-  void TerminateProcessById(ProcessId processId) override {
+  void TerminateProcessById(ProcessId process_id) override {
     ++terminations;
-    real_->TerminateProcessById(processId);
+    real_->TerminateProcessById(process_id);
   }
   bool StartProcess(const std::string& path, const std::string& arguments) override {
     ++starts;
@@ -66,7 +66,7 @@ class tolvane_GuardWithWorker : public ::testing::Test {
   }
 
   WorkerSandbox sandbox_;
-  bool settingsWritten_ = WriteSettings(sandbox_);
+  bool settings_written_ = WriteSettings(sandbox_);
   std::string executable_ = sandbox_.Folder() / "watch";
   TKorConfig store_{executable_};
   CountingProcessControl processes_;
@@ -82,7 +82,7 @@ TEST_F(tolvane_GuardWithWorker, FindsTheWorkerAndItsLogBesideTheExecutable) {
 
 TEST_F(tolvane_GuardWithWorker, AStaleLogGetsTheWorkerKilledAndRestarted) {
   const ProcessId stale = StartWorker();
-  clock_.shiftMinutes = 10;
+  clock_.shift_minutes = 10;
 
   guard_.CheckIfAsyncIsAlive();
 
@@ -114,7 +114,7 @@ TEST_F(tolvane_GuardWithWorker, AMissingLogStartsTheWorker) {
 
 TEST_F(tolvane_GuardWithWorker, AStaleLogWithoutAWorkerOnlyStartsOne) {
   testing::WriteFile(sandbox_.LogPath(), "old\n");
-  clock_.shiftMinutes = 10;
+  clock_.shift_minutes = 10;
 
   guard_.CheckIfAsyncIsAlive();
 

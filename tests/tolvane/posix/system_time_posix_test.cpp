@@ -62,15 +62,15 @@ TEST(tolvane_SystemFileTimes, ReportsLocalWholeSecondsOfFilesOnly) {
 
 TEST(tolvane_SystemLocalClock, ReadsTheLocalTime) {
   const TimeZone zone("XYZ-3");
-  const auto EncodeLocal = [](std::time_t when) {
+  const auto encode_local = [](std::time_t when) {
     std::tm fields{};
     ::localtime_r(&when, &fields);
     return EncodeDateTime({fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min,
                            fields.tm_sec, 0});
   };
-  const TDateTime before = EncodeLocal(std::time(nullptr));
+  const TDateTime before = encode_local(std::time(nullptr));
   const TDateTime now = SystemLocalClock().Now();
-  const TDateTime after = EncodeLocal(std::time(nullptr) + 1);
+  const TDateTime after = encode_local(std::time(nullptr) + 1);
 
   EXPECT_LE(before, now);
   EXPECT_LT(now, after);

@@ -19,9 +19,9 @@ namespace tolvane::testing {
 
 // Polls until the condition holds; false when it still fails after a generous time.
 inline bool Eventually(const std::function<bool()>& condition) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
+    if (std::chrono::steady_clock::now() > give_up) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
@@ -29,8 +29,8 @@ inline bool Eventually(const std::function<bool()>& condition) {
 
 class WorkerSandbox {
  public:
-  explicit WorkerSandbox(const std::string& workerName = "worker") : workerPath_(folder_ / workerName) {
-    std::filesystem::copy_file(TOLVANE_FAKE_WORKER, workerPath_);
+  explicit WorkerSandbox(const std::string& worker_name = "worker") : worker_path_(folder_ / worker_name) {
+    std::filesystem::copy_file(TOLVANE_FAKE_WORKER, worker_path_);
   }
   WorkerSandbox(const WorkerSandbox&) = delete;
   WorkerSandbox& operator=(const WorkerSandbox&) = delete;
@@ -43,8 +43,8 @@ class WorkerSandbox {
   }
 
   const TempFolder& Folder() const { return folder_; }
-  const std::string& WorkerPath() const { return workerPath_; }
-  std::string LogPath() const { return workerPath_ + ".log"; }
+  const std::string& WorkerPath() const { return worker_path_; }
+  std::string LogPath() const { return worker_path_ + ".log"; }
 
   // Ids of the live (not zombie) processes running this sandbox's worker.
   std::set<ProcessId> RunningWorkers() const {
@@ -52,8 +52,8 @@ class WorkerSandbox {
     std::error_code error;
     for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
          entry.increment(error)) {
-      std::error_code linkError;
-      if (std::filesystem::read_symlink(entry->path() / "exe", linkError).string() == workerPath_ && !linkError)
+      std::error_code link_error;
+      if (std::filesystem::read_symlink(entry->path() / "exe", link_error).string() == worker_path_ && !link_error)
         ids.insert(static_cast<ProcessId>(std::stoul(entry->path().filename().string())));
     }
     return ids;
@@ -75,7 +75,7 @@ class WorkerSandbox {
 
  private:
   TempFolder folder_;
-  std::string workerPath_;
+  std::string worker_path_;
   std::unique_ptr<ProcessControl> processes_ = MakeSystemProcessControl();
 };
 

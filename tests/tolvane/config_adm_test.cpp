@@ -20,7 +20,7 @@ using testing::TempFolder;
 using testing::WriteFile;
 namespace fs = std::filesystem;
 
-TEST(tolvane_ConfigStore, ConstructionCreatesTheExecutablesIniFile) {
+TEST(ConfigAdmTest, ConstructionCreatesTheExecutablesIniFile) {
   TempFolder folder;
   TKorConfig store(folder / "bin/watch.exe");
 
@@ -30,7 +30,7 @@ TEST(tolvane_ConfigStore, ConstructionCreatesTheExecutablesIniFile) {
   EXPECT_EQ(store.Section(), "DEFAULTSECTION");
 }
 
-TEST(tolvane_ConfigStore, OpeningAMissingFileCreatesItAndItsFolders) {
+TEST(ConfigAdmTest, OpeningAMissingFileCreatesItAndItsFolders) {
   TempFolder folder;
   TKorConfig store(folder / "watch.exe");
   store.OpenFile(folder / "a/b/c/x");
@@ -42,7 +42,7 @@ TEST(tolvane_ConfigStore, OpeningAMissingFileCreatesItAndItsFolders) {
   EXPECT_EQ(store.ReadInteger("MaxTimeForProcess", 9), 9);
 }
 
-TEST(tolvane_ConfigStore, ASecondNameLoadsASecondFile) {
+TEST(ConfigAdmTest, ASecondNameLoadsASecondFile) {
   TempFolder folder;
   WriteFile(folder / "Tolvane.ini", "[Tolvane]\nInstancia=2\n");
   TKorConfig store(folder / "watch.exe");
@@ -54,7 +54,7 @@ TEST(tolvane_ConfigStore, ASecondNameLoadsASecondFile) {
   EXPECT_EQ(store.ReadString("Instancia", ""), "2");
 }
 
-TEST(tolvane_ConfigStore, SameNameInOtherLetterCaseDoesNothing) {
+TEST(ConfigAdmTest, SameNameInOtherLetterCaseDoesNothing) {
   TempFolder folder;
   WriteFile(folder / "Tolvane.ini", "[Tolvane]\nInstancia=2\n");
   TKorConfig store(folder / "watch.exe");
@@ -69,7 +69,7 @@ TEST(tolvane_ConfigStore, SameNameInOtherLetterCaseDoesNothing) {
   EXPECT_EQ(store.ReadString("Instancia", ""), "2");
 }
 
-TEST(tolvane_ConfigStore, OnlyLettersAToZAreFoldedWhenComparingNames) {
+TEST(ConfigAdmTest, OnlyLettersAToZAreFoldedWhenComparingNames) {
   TempFolder folder;
   TKorConfig store(folder / "watch.exe");
   store.OpenFile("\xD1" ".ini");
@@ -81,7 +81,7 @@ TEST(tolvane_ConfigStore, OnlyLettersAToZAreFoldedWhenComparingNames) {
   EXPECT_EQ(store.Section(), "DEFAULTSECTION");
 }
 
-TEST(tolvane_ConfigStore, ChangesAfterLoadingAreNotSeen) {
+TEST(ConfigAdmTest, ChangesAfterLoadingAreNotSeen) {
   TempFolder folder;
   WriteFile(folder / "Tolvane.ini", "[Tolvane]\nMaxTimeForProcess=15\n");
   TKorConfig store(folder / "Tolvane");
@@ -95,7 +95,7 @@ TEST(tolvane_ConfigStore, ChangesAfterLoadingAreNotSeen) {
   EXPECT_EQ(store.ReadString("Instancia", "none"), "none");
 }
 
-TEST(tolvane_ConfigStore, ReadsTheFileAsBytesUpToTheFirstNul) {
+TEST(ConfigAdmTest, ReadsTheFileAsBytesUpToTheFirstNul) {
   TempFolder folder;
   using namespace std::string_literals;
   WriteFile(folder / "Tolvane.ini", "\xEF\xBB\xBF[Tolvane]\nA=1\n[Other]\nB=\xE9t\xE9\0\nC=3\n"s);
@@ -108,7 +108,7 @@ TEST(tolvane_ConfigStore, ReadsTheFileAsBytesUpToTheFirstNul) {
   EXPECT_EQ(store.ReadString("C", "-"), "-");
 }
 
-TEST(tolvane_ConfigStore, ReadIntegerFallsBackToTheDefault) {
+TEST(ConfigAdmTest, ReadIntegerFallsBackToTheDefault) {
   TempFolder folder;
   WriteFile(folder / "Tolvane.ini",
             "[Tolvane]\nHex=0x0F\nDollar=$F\nDecimal=15\nWords=15 min\nEmpty=\nAllOnes=$FFFFFFFF\n");
@@ -124,7 +124,7 @@ TEST(tolvane_ConfigStore, ReadIntegerFallsBackToTheDefault) {
   EXPECT_EQ(store.ReadInteger("Missing", 7), 7);
 }
 
-TEST(tolvane_ConfigStore, ADirectoryInThePlaceOfTheFileReadsAsEmpty) {
+TEST(ConfigAdmTest, ADirectoryInThePlaceOfTheFileReadsAsEmpty) {
   TempFolder folder;
   fs::create_directory(folder / "Tolvane.ini");
   TKorConfig store(folder / "watch");
@@ -154,7 +154,7 @@ class BoundSocket {
   bool bound_ = false;
 };
 
-TEST(tolvane_ConfigStore, AFileThatCannotBeOpenedFailsWithItsPath) {
+TEST(ConfigAdmTest, AFileThatCannotBeOpenedFailsWithItsPath) {
   TempFolder folder;
   WriteFile(folder / "Tolvane.ini", "[Tolvane]\nInstancia=2\n");
   TKorConfig store(folder / "Tolvane");
@@ -173,7 +173,7 @@ TEST(tolvane_ConfigStore, AFileThatCannotBeOpenedFailsWithItsPath) {
   EXPECT_EQ(store.ReadString("Instancia", ""), "2");
 }
 
-TEST(tolvane_ConfigStore, GlobalConfigIsOneStoreOnTheProgramsOwnIniFile) {
+TEST(ConfigAdmTest, GlobalConfigIsOneStoreOnTheProgramsOwnIniFile) {
   TKorConfig& store = GlobalConfig();
   const std::string executable = ThisExecutablePath();
 

@@ -5,7 +5,7 @@
 namespace tolvane {
 namespace {
 
-TEST(tolvane_DateTime, CountsDaysFromTheEndOf1899) {
+TEST(DateTimeTest, CountsDaysFromTheEndOf1899) {
   EXPECT_EQ(EncodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
   EXPECT_EQ(EncodeDateTime({1900, 1, 1, 0, 0, 0, 0}), 2.0);
   EXPECT_EQ(EncodeDateTime({2024, 3, 10, 12, 0, 0, 0}), 45361.5);

@@ -18,7 +18,7 @@ struct ReadCase {
   std::optional<std::string> expected;  // nullopt: not found
 };
 
-TEST(tolvane_IniImage, ReadsTheTableOfTexts) {
+TEST(IniImageTest, ReadsTheTableOfTexts) {
   const std::optional<std::string> missing;
   const ReadCase cases[] = {
       {"plain entry", "[Tolvane]\nA=1\n", "Tolvane", "A", "1"},

@@ -13,7 +13,7 @@ struct IntegerCase {
   std::optional<std::int32_t> expected;  // nullopt: not a number
 };
 
-TEST(tolvane_ParseInt32, ConvertsTheTableOfTexts) {
+TEST(IntegerTextTest, ConvertsTheTableOfTexts) {
   const std::optional<std::int32_t> bad;
   const IntegerCase cases[] = {
       {"15", 15},

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tolvane/ansi_text.h"
-
 namespace tolvane {
 namespace {
 
@@ -14,7 +12,7 @@ struct CompletionCase {
   const char* expected;
 };
 
-TEST(tolvane_CompleteFileName, FollowsTheCompletionRules) {
+TEST(CompleteFileNameTest, FollowsTheCompletionRules) {
   const CompletionCase cases[] = {
       {"", ".ini", R"(C:\svc\watch.exe)", R"(C:\svc\watch.ini)"},
       {"Tolvane.ini", ".ini", R"(C:\svc\watch.exe)", R"(C:\svc\Tolvane.ini)"},
@@ -45,7 +43,7 @@ TEST(tolvane_CompleteFileName, FollowsTheCompletionRules) {
   }
 }
 
-TEST(tolvane_KorTools, SplitsPathsAtTheLastDelimiter) {
+TEST(KorToolsTest, SplitsPathsAtTheLastDelimiter) {
   EXPECT_EQ(ExtractFilePath(R"(C:\svc\watch.exe)"), R"(C:\svc\)");
   EXPECT_EQ(ExtractFilePath("C:watch.exe"), "C:");
   EXPECT_EQ(ExtractFilePath("watch.exe"), "");
@@ -53,15 +51,6 @@ TEST(tolvane_KorTools, SplitsPathsAtTheLastDelimiter) {
   EXPECT_EQ(ExtractFileName(R"(C:\svc\watch.exe)"), "watch.exe");
   EXPECT_EQ(ExtractFileExt(R"(C:\s.vc\watch)"), "");
   EXPECT_EQ(ExtractFileExt(R"(C:\svc\a.b.exe)"), ".exe");
-}
-
-TEST(tolvane_AnsiText, FoldsWestEuropeanLettersOnly) {
-  EXPECT_EQ(AnsiLowerCase("C:\\SVC\\Worker.EXE"), "c:\\svc\\worker.exe");
-  EXPECT_EQ(AnsiLowerCase("\xD1\xC0\xDE\xD7\x8A\x8C\x8E\x9F"), "\xF1\xE0\xFE\xD7\x9A\x9C\x9E\xFF");
-  EXPECT_TRUE(AnsiSameText("Tolvane", "TOLVANE"));
-  EXPECT_TRUE(AnsiSameText("\xD1" "ame", "\xF1" "AME"));
-  EXPECT_FALSE(AnsiSameText("Tolvane", "Tolvane2"));
-  EXPECT_EQ(UpperCaseAscii("tolvane.ini \xF1"), "TOLVANE.INI \xF1");
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ LocalTimestamp At(int hour, int minute, int second, int millisecond = 0) {
 }
 
 // A guard over an ini file in a temporary folder, with hand-set clock and file times.
-class tolvane_Guard : public ::testing::Test {
+class TolvaneGuardTest : public ::testing::Test {
  protected:
   void WriteSettings(const std::string& section) { WriteFile(folder_ / "Tolvane.ini", section); }
 
@@ -59,7 +59,7 @@ class tolvane_Guard : public ::testing::Test {
   FakeFileTimes files_;
 };
 
-TEST_F(tolvane_Guard, ReadsItsSettingsFromTheTolvaneSection) {
+TEST_F(TolvaneGuardTest, ReadsItsSettingsFromTheTolvaneSection) {
   WriteSettings("[Tolvane]\nLogFileName=logs\\w.log\nMaxTimeForProcess=$F\nKorAsyncProcess=bin/w.exe\n"
                 "[Other]\nMaxTimeForProcess=99\n");
   store_->SetSection("Other");
@@ -73,7 +73,7 @@ TEST_F(tolvane_Guard, ReadsItsSettingsFromTheTolvaneSection) {
   EXPECT_EQ(guard.AsyncProcessPath(), folder_ / "bin/w.exe");
 }
 
-TEST_F(tolvane_Guard, MissingSettingsLeaveTheBareDirectory) {
+TEST_F(TolvaneGuardTest, MissingSettingsLeaveTheBareDirectory) {
   const TolvaneGuard guard = MakeGuard();
 
   EXPECT_EQ(guard.LogFilePath(), folder_.Path() + "/");
@@ -81,7 +81,7 @@ TEST_F(tolvane_Guard, MissingSettingsLeaveTheBareDirectory) {
   EXPECT_EQ(guard.AsyncProcessPath(), folder_.Path() + "/");
 }
 
-TEST_F(tolvane_Guard, SettingsAreReadOnceAtConstruction) {
+TEST_F(TolvaneGuardTest, SettingsAreReadOnceAtConstruction) {
   WriteSettings("[Tolvane]\nMaxTimeForProcess=5\n");
   const TolvaneGuard guard = MakeGuard();
   store_->SetSection("Other");
@@ -98,7 +98,7 @@ struct AgeCase {
   bool alive;
 };
 
-TEST_F(tolvane_Guard, JudgesTheLogFilesAgeInRoundedMinutes) {
+TEST_F(TolvaneGuardTest, JudgesTheLogFilesAgeInRoundedMinutes) {
   const AgeCase cases[] = {
       {"15 min 29 s, limit 15", 15, At(10, 0, 0), At(10, 15, 29), true},
       {"15 min 31 s, limit 15", 15, At(10, 0, 0), At(10, 15, 31), false},
@@ -125,7 +125,7 @@ TEST_F(tolvane_Guard, JudgesTheLogFilesAgeInRoundedMinutes) {
   }
 }
 
-TEST_F(tolvane_Guard, ALogThatIsNotAFileIsNeverAlive) {
+TEST_F(TolvaneGuardTest, ALogThatIsNotAFileIsNeverAlive) {
   const TolvaneGuard guard = MakeGuardAllowing(1000000);
   clock_.now = EncodeDateTime(At(10, 0, 0));
 
@@ -136,7 +136,7 @@ TEST_F(tolvane_Guard, ALogThatIsNotAFileIsNeverAlive) {
   EXPECT_FALSE(guard.AsyncIsAlive()) << "file whose time cannot be read";
 }
 
-TEST_F(tolvane_Guard, FileTimesHaveTwoSecondResolution) {
+TEST_F(TolvaneGuardTest, FileTimesHaveTwoSecondResolution) {
   const TolvaneGuard guard = MakeGuard();
   files_.files = {{"odd", At(10, 0, 1, 999)},
                   {"even", At(10, 0, 2)},
@@ -154,7 +154,7 @@ TEST_F(tolvane_Guard, FileTimesHaveTwoSecondResolution) {
   EXPECT_EQ(guard.GetFileDateTime("missing"), 0.0);
 }
 
-TEST(tolvane_AgeInWholeMinutes, RoundsHalvesToEven) {
+TEST(AgeInWholeMinutesTest, RoundsHalvesToEven) {
   const double day = 45361.0;
   EXPECT_EQ(AgeInWholeMinutes(day + 1.0 / 64, day), 22);
   EXPECT_EQ(AgeInWholeMinutes(day + 3.0 / 64, day), 68);
@@ -165,7 +165,7 @@ TEST(tolvane_AgeInWholeMinutes, RoundsHalvesToEven) {
   EXPECT_EQ(AgeInWholeMinutes(day, 0), static_cast<std::int64_t>(45361) * 1440);
 }
 
-TEST_F(tolvane_Guard, AnAliveWorkerIsLeftAlone) {
+TEST_F(TolvaneGuardTest, AnAliveWorkerIsLeftAlone) {
   TolvaneGuard guard = MakeGuardAllowing(15);
   files_.files = {{LogPath(), At(10, 0, 0)}};
   clock_.now = EncodeDateTime(At(10, 15, 29));
@@ -173,7 +173,7 @@ TEST_F(tolvane_Guard, AnAliveWorkerIsLeftAlone) {
   guard.CheckIfAsyncIsAlive();  // the strict mock fails on any process call
 }
 
-TEST_F(tolvane_Guard, AStaleWorkerIsTerminatedAndStartedAgain) {
+TEST_F(TolvaneGuardTest, AStaleWorkerIsTerminatedAndStartedAgain) {
   TolvaneGuard guard = MakeGuardAllowing(15);
   files_.files = {{LogPath(), At(10, 0, 0)}};
   clock_.now = EncodeDateTime(At(10, 15, 31));
@@ -186,7 +186,7 @@ TEST_F(tolvane_Guard, AStaleWorkerIsTerminatedAndStartedAgain) {
   guard.CheckIfAsyncIsAlive();
 }
 
-TEST_F(tolvane_Guard, AMissingLogStartsAWorkerThatIsNotRunning) {
+TEST_F(TolvaneGuardTest, AMissingLogStartsAWorkerThatIsNotRunning) {
   TolvaneGuard guard = MakeGuardAllowing(15);
   {
     InSequence in_order;
@@ -196,7 +196,7 @@ TEST_F(tolvane_Guard, AMissingLogStartsAWorkerThatIsNotRunning) {
   guard.CheckIfAsyncIsAlive();
 }
 
-TEST_F(tolvane_Guard, KillAsyncProcessTerminatesOneWorker) {
+TEST_F(TolvaneGuardTest, KillAsyncProcessTerminatesOneWorker) {
   TolvaneGuard guard = MakeGuardAllowing(15);
   EXPECT_CALL(processes_, FindProcessIdByPath(WorkerPath())).WillOnce(Return(7)).WillOnce(Return(0));
   EXPECT_CALL(processes_, TerminateProcessById(7u)).Times(1);

@@ -86,7 +86,7 @@ class CountingGuard final : public WorkerWatch {
   const ScriptedService& service_;
 };
 
-class tolvane_ServiceLoop : public ::testing::Test {
+class ServiceLoopTest : public ::testing::Test {
  protected:
   void SetUp() override { service_.loop = &loop_; }
   void Run() { loop_.Run(); }
@@ -96,7 +96,7 @@ class tolvane_ServiceLoop : public ::testing::Test {
   ServiceLoop loop_{guard_, service_, service_, service_};
 };
 
-TEST_F(tolvane_ServiceLoop, ChecksOnTheFirstPassAndEvery600th) {
+TEST_F(ServiceLoopTest, ChecksOnTheFirstPassAndEvery600th) {
   service_.arrivals[3000] = {kControlStop};
   Run();
 
@@ -108,7 +108,7 @@ TEST_F(tolvane_ServiceLoop, ChecksOnTheFirstPassAndEvery600th) {
   EXPECT_TRUE(loop_.Terminated());
 }
 
-TEST_F(tolvane_ServiceLoop, StopOnTheFirstPassStillChecksAndTerminatesTheWorker) {
+TEST_F(ServiceLoopTest, StopOnTheFirstPassStillChecksAndTerminatesTheWorker) {
   service_.arrivals[1] = {kControlStop};
   Run();
 
@@ -117,7 +117,7 @@ TEST_F(tolvane_ServiceLoop, StopOnTheFirstPassStillChecksAndTerminatesTheWorker)
   EXPECT_EQ(guard_.kills, 1);
 }
 
-TEST_F(tolvane_ServiceLoop, ShutdownEndsTheLoopLikeStop) {
+TEST_F(ServiceLoopTest, ShutdownEndsTheLoopLikeStop) {
   service_.arrivals[601] = {kControlShutdown};
   Run();
 
@@ -127,7 +127,7 @@ TEST_F(tolvane_ServiceLoop, ShutdownEndsTheLoopLikeStop) {
   EXPECT_EQ(guard_.kills, 1);
 }
 
-TEST_F(tolvane_ServiceLoop, PauseFreezesTheLoopAndItsPassCounterUntilContinue) {
+TEST_F(ServiceLoopTest, PauseFreezesTheLoopAndItsPassCounterUntilContinue) {
   service_.arrivals[300] = {kControlPause};
   service_.arrivals[1000] = {kControlStop};
   service_.while_frozen = {kControlContinue};
@@ -142,7 +142,7 @@ TEST_F(tolvane_ServiceLoop, PauseFreezesTheLoopAndItsPassCounterUntilContinue) {
                           ServiceStatus::Running, ServiceStatus::StopPending));
 }
 
-TEST_F(tolvane_ServiceLoop, ARequestWaitingBehindPauseIsHandledWhileFrozen) {
+TEST_F(ServiceLoopTest, ARequestWaitingBehindPauseIsHandledWhileFrozen) {
   service_.arrivals[3] = {kControlPause, kControlInterrogate, kControlContinue};
   service_.arrivals[4] = {kControlStop};
   Run();
@@ -153,7 +153,7 @@ TEST_F(tolvane_ServiceLoop, ARequestWaitingBehindPauseIsHandledWhileFrozen) {
                           ServiceStatus::ContinuePending, ServiceStatus::Running, ServiceStatus::StopPending));
 }
 
-TEST_F(tolvane_ServiceLoop, InterrogateWhilePausedReportsPausedAndStaysFrozen) {
+TEST_F(ServiceLoopTest, InterrogateWhilePausedReportsPausedAndStaysFrozen) {
   service_.arrivals[5] = {kControlPause};
   service_.while_frozen = {kControlInterrogate, 200, kControlContinue};
   service_.arrivals[6] = {kControlStop};
@@ -166,7 +166,7 @@ TEST_F(tolvane_ServiceLoop, InterrogateWhilePausedReportsPausedAndStaysFrozen) {
                           ServiceStatus::ContinuePending, ServiceStatus::Running, ServiceStatus::StopPending));
 }
 
-TEST_F(tolvane_ServiceLoop, StopWhilePausedEndsTheLoop) {
+TEST_F(ServiceLoopTest, StopWhilePausedEndsTheLoop) {
   service_.arrivals[5] = {kControlPause};
   service_.while_frozen = {kControlStop};
   Run();
@@ -178,7 +178,7 @@ TEST_F(tolvane_ServiceLoop, StopWhilePausedEndsTheLoop) {
   EXPECT_EQ(guard_.killed_after_pass, 5);
 }
 
-TEST_F(tolvane_ServiceLoop, ShutdownWhilePausedEndsTheLoop) {
+TEST_F(ServiceLoopTest, ShutdownWhilePausedEndsTheLoop) {
   service_.arrivals[5] = {kControlPause};
   service_.while_frozen = {kControlShutdown};
   Run();
@@ -187,7 +187,7 @@ TEST_F(tolvane_ServiceLoop, ShutdownWhilePausedEndsTheLoop) {
   EXPECT_EQ(guard_.kills, 1);
 }
 
-TEST_F(tolvane_ServiceLoop, AllWaitingRequestsAreHandledInOnePump) {
+TEST_F(ServiceLoopTest, AllWaitingRequestsAreHandledInOnePump) {
   service_.arrivals[2] = {kControlInterrogate, 128, kControlStop, kControlInterrogate};
   Run();
 
@@ -196,7 +196,7 @@ TEST_F(tolvane_ServiceLoop, AllWaitingRequestsAreHandledInOnePump) {
               ElementsAre(ServiceStatus::Running, ServiceStatus::StopPending, ServiceStatus::StopPending));
 }
 
-TEST_F(tolvane_ServiceLoop, OtherCodesAreIgnored) {
+TEST_F(ServiceLoopTest, OtherCodesAreIgnored) {
   service_.arrivals[2] = {0, 6, 128, 255, 0xFFFFFFFF};
   service_.arrivals[4] = {kControlStop};
   Run();
@@ -206,7 +206,7 @@ TEST_F(tolvane_ServiceLoop, OtherCodesAreIgnored) {
   EXPECT_THAT(service_.waits_at_pass, IsEmpty());
 }
 
-TEST_F(tolvane_ServiceLoop, PauseAfterStopDoesNotFreeze) {
+TEST_F(ServiceLoopTest, PauseAfterStopDoesNotFreeze) {
   service_.arrivals[2] = {kControlStop, kControlPause};
   Run();
 
@@ -215,7 +215,7 @@ TEST_F(tolvane_ServiceLoop, PauseAfterStopDoesNotFreeze) {
   EXPECT_EQ(guard_.kills, 1);
 }
 
-TEST_F(tolvane_ServiceLoop, AFailedCheckTerminatesTheWorkerAndPropagates) {
+TEST_F(ServiceLoopTest, AFailedCheckTerminatesTheWorkerAndPropagates) {
   guard_.failing_check = 601;
   EXPECT_THROW(Run(), std::runtime_error);
 
@@ -224,7 +224,7 @@ TEST_F(tolvane_ServiceLoop, AFailedCheckTerminatesTheWorkerAndPropagates) {
   EXPECT_EQ(guard_.kills, 1);
 }
 
-TEST_F(tolvane_ServiceLoop, AFailedSleepTerminatesTheWorkerAndPropagates) {
+TEST_F(ServiceLoopTest, AFailedSleepTerminatesTheWorkerAndPropagates) {
   service_.failing_sleep = 3;
   EXPECT_THROW(Run(), std::runtime_error);
 

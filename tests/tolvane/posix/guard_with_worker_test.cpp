@@ -55,7 +55,7 @@ bool WriteSettings(const WorkerSandbox& sandbox) {
   return true;
 }
 
-class tolvane_GuardWithWorker : public ::testing::Test {
+class GuardWithWorkerTest : public ::testing::Test {
  protected:
 
   ProcessId StartWorker() {
@@ -75,12 +75,12 @@ class tolvane_GuardWithWorker : public ::testing::Test {
   TolvaneGuard guard_{GuardServices{store_, processes_, clock_, files_}, executable_};
 };
 
-TEST_F(tolvane_GuardWithWorker, FindsTheWorkerAndItsLogBesideTheExecutable) {
+TEST_F(GuardWithWorkerTest, FindsTheWorkerAndItsLogBesideTheExecutable) {
   EXPECT_EQ(guard_.AsyncProcessPath(), sandbox_.WorkerPath());
   EXPECT_EQ(guard_.LogFilePath(), sandbox_.LogPath());
 }
 
-TEST_F(tolvane_GuardWithWorker, AStaleLogGetsTheWorkerKilledAndRestarted) {
+TEST_F(GuardWithWorkerTest, AStaleLogGetsTheWorkerKilledAndRestarted) {
   const ProcessId stale = StartWorker();
   clock_.shift_minutes = 10;
 
@@ -94,7 +94,7 @@ TEST_F(tolvane_GuardWithWorker, AStaleLogGetsTheWorkerKilledAndRestarted) {
   }));
 }
 
-TEST_F(tolvane_GuardWithWorker, AFreshLogLeavesTheWorkerAlone) {
+TEST_F(GuardWithWorkerTest, AFreshLogLeavesTheWorkerAlone) {
   const ProcessId worker = StartWorker();
 
   guard_.CheckIfAsyncIsAlive();
@@ -104,7 +104,7 @@ TEST_F(tolvane_GuardWithWorker, AFreshLogLeavesTheWorkerAlone) {
   EXPECT_EQ(sandbox_.RunningWorkers(), std::set<ProcessId>{worker});
 }
 
-TEST_F(tolvane_GuardWithWorker, AMissingLogStartsTheWorker) {
+TEST_F(GuardWithWorkerTest, AMissingLogStartsTheWorker) {
   guard_.CheckIfAsyncIsAlive();
 
   EXPECT_EQ(processes_.terminations, 0);
@@ -112,7 +112,7 @@ TEST_F(tolvane_GuardWithWorker, AMissingLogStartsTheWorker) {
   EXPECT_TRUE(sandbox_.WaitForWorkers(1));
 }
 
-TEST_F(tolvane_GuardWithWorker, AStaleLogWithoutAWorkerOnlyStartsOne) {
+TEST_F(GuardWithWorkerTest, AStaleLogWithoutAWorkerOnlyStartsOne) {
   testing::WriteFile(sandbox_.LogPath(), "old\n");
   clock_.shift_minutes = 10;
 
@@ -123,7 +123,7 @@ TEST_F(tolvane_GuardWithWorker, AStaleLogWithoutAWorkerOnlyStartsOne) {
   EXPECT_TRUE(sandbox_.WaitForWorkers(1));
 }
 
-TEST_F(tolvane_GuardWithWorker, KillAsyncProcessEndsTheWorker) {
+TEST_F(GuardWithWorkerTest, KillAsyncProcessEndsTheWorker) {
   StartWorker();
 
   guard_.KillAsyncProcess();
@@ -152,7 +152,7 @@ class StopOnSecondPass final : public Sleeper, public ControlRequestQueue, publi
   ServiceStatus current = ServiceStatus::Running;
 };
 
-TEST_F(tolvane_GuardWithWorker, TheServiceStartsTheWorkerAtOnceAndEndsItWhenStopped) {
+TEST_F(GuardWithWorkerTest, TheServiceStartsTheWorkerAtOnceAndEndsItWhenStopped) {
   StopOnSecondPass service;
   ServiceLoop loop(guard_, service, service, service);
 

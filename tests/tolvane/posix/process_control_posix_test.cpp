@@ -33,7 +33,7 @@ ProcessId ParentOf(ProcessId id) {
   return parent;
 }
 
-TEST(tolvane_PosixProcessControl, StartsTheProgramWithNoArgumentsInTheCallersFolder) {
+TEST(ProcessControlPosixTest, StartsTheProgramWithNoArgumentsInTheCallersFolder) {
   WorkerSandbox sandbox;
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
 
@@ -45,7 +45,7 @@ TEST(tolvane_PosixProcessControl, StartsTheProgramWithNoArgumentsInTheCallersFol
                                                 std::filesystem::current_path().string()));
 }
 
-TEST(tolvane_PosixProcessControl, LeavesNoChildBehind) {
+TEST(ProcessControlPosixTest, LeavesNoChildBehind) {
   WorkerSandbox sandbox;
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
 
@@ -58,7 +58,7 @@ TEST(tolvane_PosixProcessControl, LeavesNoChildBehind) {
   EXPECT_EQ(errno, ECHILD);
 }
 
-TEST(tolvane_PosixProcessControl, StartingWhatCannotRunFails) {
+TEST(ProcessControlPosixTest, StartingWhatCannotRunFails) {
   WorkerSandbox sandbox;
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
   testing::WriteFile(sandbox.Folder() / "notes.txt", "not a program\n");
@@ -69,7 +69,7 @@ TEST(tolvane_PosixProcessControl, StartingWhatCannotRunFails) {
   EXPECT_TRUE(sandbox.RunningWorkers().empty());
 }
 
-TEST(tolvane_PosixProcessControl, FindsByPathIgnoringLetterCaseOnly) {
+TEST(ProcessControlPosixTest, FindsByPathIgnoringLetterCaseOnly) {
   WorkerSandbox sandbox;
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
   EXPECT_EQ(processes->FindProcessIdByPath(sandbox.WorkerPath()), 0u);
@@ -86,7 +86,7 @@ TEST(tolvane_PosixProcessControl, FindsByPathIgnoringLetterCaseOnly) {
   EXPECT_EQ(processes->FindProcessIdByPath(sandbox.WorkerPath() + " "), 0u);
 }
 
-TEST(tolvane_PosixProcessControl, KillProcessByPathEndsOnlyTheFirstCopy) {
+TEST(ProcessControlPosixTest, KillProcessByPathEndsOnlyTheFirstCopy) {
   WorkerSandbox sandbox;
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
   ASSERT_TRUE(processes->StartProcess(sandbox.WorkerPath(), ""));
@@ -102,7 +102,7 @@ TEST(tolvane_PosixProcessControl, KillProcessByPathEndsOnlyTheFirstCopy) {
   EXPECT_TRUE(Eventually([&] { return sandbox.RunningWorkers() == others; }));
 }
 
-TEST(tolvane_PosixProcessControl, IgnoresIdsOutsideThePidRange) {
+TEST(ProcessControlPosixTest, IgnoresIdsOutsideThePidRange) {
   const std::unique_ptr<ProcessControl> processes = MakeSystemProcessControl();
   processes->TerminateProcessById(0);           // would otherwise hit our own process group
   processes->TerminateProcessById(0xFFFFFFFF);  // would otherwise be -1: every process we may signal

@@ -41,7 +41,7 @@ bool operator==(const LocalTimestamp& a, const LocalTimestamp& b) {
          a.second == b.second && a.millisecond == b.millisecond;
 }
 
-TEST(tolvane_SystemFileTimes, ReportsLocalWholeSecondsOfFilesOnly) {
+TEST(SystemFileTimesTest, ReportsLocalWholeSecondsOfFilesOnly) {
   const TimeZone zone("XYZ-3");  // three hours ahead of UTC, no daylight saving
   testing::TempFolder folder;
   const std::string file = folder / "worker.log";
@@ -60,7 +60,7 @@ TEST(tolvane_SystemFileTimes, ReportsLocalWholeSecondsOfFilesOnly) {
   EXPECT_FALSE(files.LastWriteTime(folder / "missing").has_value());
 }
 
-TEST(tolvane_SystemLocalClock, ReadsTheLocalTime) {
+TEST(SystemLocalClockTest, ReadsTheLocalTime) {
   const TimeZone zone("XYZ-3");
   const auto encode_local = [](std::time_t when) {
     std::tm fields{};

@@ -14,5 +14,15 @@ TEST(DateTimeTest, CountsDaysFromTheEndOf1899) {
   EXPECT_EQ(EncodeDateTime({1899, 12, 29, 6, 0, 0, 0}), -1.25);
 }
 
+TEST(DateTimeTest, FollowsTheGregorianLeapYears) {
+  EXPECT_EQ(EncodeDateTime({1900, 2, 28, 0, 0, 0, 0}), 60.0);
+  EXPECT_EQ(EncodeDateTime({1900, 3, 1, 0, 0, 0, 0}), 61.0);  // 1900 has no 29 February
+  EXPECT_EQ(EncodeDateTime({2000, 2, 29, 0, 0, 0, 0}), 36585.0);
+  EXPECT_EQ(EncodeDateTime({2000, 3, 1, 0, 0, 0, 0}), 36586.0);
+  EXPECT_EQ(EncodeDateTime({2024, 2, 29, 0, 0, 0, 0}), 45351.0);
+  EXPECT_EQ(EncodeDateTime({2107, 12, 31, 0, 0, 0, 0}), 75971.0);
+  EXPECT_EQ(EncodeDateTime({1601, 1, 1, 0, 0, 0, 0}), -109205.0);
+}
+
 }  // namespace
 }  // namespace tolvane

@@ -12,8 +12,8 @@
 
 namespace {
 
-void AppendLine(const std::string& logPath, const std::string& line) {
-  const int fd = ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+void AppendLine(const std::string& log_path, const std::string& line) {
+  const int fd = ::open(log_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return;
   const std::string text = line + "\n";
   [[maybe_unused]] const ssize_t written = ::write(fd, text.data(), text.size());
@@ -24,15 +24,15 @@ void AppendLine(const std::string& logPath, const std::string& line) {
 
 int main(int argc, char** /*argv*/) {
   std::error_code error;
-  const std::string logPath = std::filesystem::read_symlink("/proc/self/exe", error).string() + ".log";
+  const std::string log_path = std::filesystem::read_symlink("/proc/self/exe", error).string() + ".log";
   if (error) return 1;
   const std::string pid = std::to_string(::getpid());
   const std::string cwd = std::filesystem::current_path(error).string();
 
-  AppendLine(logPath, "started " + pid + " " + std::to_string(argc) + " " + cwd);
+  AppendLine(log_path, "started " + pid + " " + std::to_string(argc) + " " + cwd);
   for (int beat = 0; beat < 300; ++beat) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    AppendLine(logPath, "alive " + pid);
+    AppendLine(log_path, "alive " + pid);
   }
   return 0;
 }

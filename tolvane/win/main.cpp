@@ -6,16 +6,16 @@
 // An error at start-up ends the program with exit code 1.
 #include <windows.h>
 
-#include "tolvane/ConfigAdmU.h"
-#include "tolvane/ExecutablePath.h"
-#include "tolvane/KorTools.h"
-#include "tolvane/win/CommandLine.h"
-#include "tolvane/win/EventLog.h"
-#include "tolvane/win/ServiceHost.h"
-#include "tolvane/win/ServiceInstaller.h"
-#include "tolvane/win/StartupError.h"
-#include "tolvane/win/TolvaneServ.h"
-#include "tolvane/win/WinText.h"
+#include "tolvane/config_adm.h"
+#include "tolvane/executable_path.h"
+#include "tolvane/kor_tools.h"
+#include "tolvane/win/command_line.h"
+#include "tolvane/win/event_log.h"
+#include "tolvane/win/service_host.h"
+#include "tolvane/win/service_installer.h"
+#include "tolvane/win/startup_error.h"
+#include "tolvane/win/system_text.h"
+#include "tolvane/win/tolvane_serv.h"
 
 namespace tolvane::win {
 namespace {
@@ -23,28 +23,28 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 
-void RunMode(const CommandLine& commandLine, TTolvaneServ& service, EventLog& applicationLog) {
-  const bool silent = commandLine.HasSwitch(L"SILENT");
-  if (commandLine.HasSwitch(L"INSTALL")) {
+void RunMode(const CommandLine& command_line, TTolvaneServ& service, EventLog& application_log) {
+  const bool silent = command_line.HasSwitch(L"SILENT");
+  if (command_line.HasSwitch(L"INSTALL")) {
     InstallService(service, silent);
-  } else if (commandLine.HasSwitch(L"UNINSTALL")) {
+  } else if (command_line.HasSwitch(L"UNINSTALL")) {
     UninstallService(service, silent);
   } else {
-    ServiceHost(service, applicationLog).Run();
+    ServiceHost(service, application_log).Run();
   }
 }
 
 int RunProgram() {
-  const std::string executablePath = ThisExecutablePath();
-  const std::wstring moduleName = AnsiToWide(ExtractFileName(executablePath));
-  EventLog applicationLog(moduleName);
+  const std::string executable_path = ThisExecutablePath();
+  const std::wstring module_name = AnsiToWide(ExtractFileName(executable_path));
+  EventLog application_log(module_name);
   try {
     TKorConfig& store = GlobalConfig();
-    TTolvaneServ service(store, executablePath);
-    RunMode(CommandLine::OfThisProcess(), service, applicationLog);
+    TTolvaneServ service(store, executable_path);
+    RunMode(CommandLine::OfThisProcess(), service, application_log);
     return kExitOk;
   } catch (const std::exception& error) {
-    ReportStartupError(error, moduleName, reinterpret_cast<const void*>(&RunProgram), applicationLog);
+    ReportStartupError(error, module_name, reinterpret_cast<const void*>(&RunProgram), application_log);
     return kExitFailure;
   }
 }

@@ -18,8 +18,8 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
-void AppendLine(const std::wstring& logPath, const std::string& line) {
-  const HANDLE file = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+void AppendLine(const std::wstring& log_path, const std::string& line) {
+  const HANDLE file = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   const std::string text = line + "\r\n";
@@ -41,13 +41,13 @@ int main() {
   wchar_t path[MAX_PATH + 1];
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
   if (length == 0 || length > MAX_PATH) return 1;
-  const std::wstring logPath = std::wstring(path, length) + L".log";
+  const std::wstring log_path = std::wstring(path, length) + L".log";
   const std::string pid = std::to_string(GetCurrentProcessId());
 
-  AppendLine(logPath, "started " + pid + " " + std::to_string(ArgumentCount()) + " " + Utf8(GetCommandLineW()));
+  AppendLine(log_path, "started " + pid + " " + std::to_string(ArgumentCount()) + " " + Utf8(GetCommandLineW()));
   for (int beat = 0; beat < 600; ++beat) {
     Sleep(200);
-    AppendLine(logPath, "alive " + pid);
+    AppendLine(log_path, "alive " + pid);
   }
   return 0;
 }

@@ -89,9 +89,9 @@ int Generate(long rows, const std::string& path) {
 
 int Ours(const std::string& in, const std::string& out, long key) {
   const lumetra::WideString xml = lumetra::FromUtf8(ReadFile(in));
-  const lumetra::WideString result = lumetra::dataset::DSToJSON(
-      xml, u"{\"NAME\":\"changed\",\"PRICE\":1.25}", u"ID", KeyValue::From(Variant::I4(static_cast<int32_t>(key))),
-      u"M");
+  const lumetra::WideString result =
+      lumetra::dataset::DSToJSON(xml, u"{\"NAME\":\"changed\",\"PRICE\":1.25}", u"ID",
+                                 KeyValue::From(Variant::I4(static_cast<int32_t>(key))), u"M");
   if (result.empty()) return 1;
   return WriteFile(out, lumetra::ToUtf8(result)) ? 0 : 1;
 }
@@ -136,11 +136,12 @@ int Compare(const std::string& self, const std::string& peer, int rounds, const 
   std::filesystem::create_directories(dir);
   const bool with_peer = !peer.empty() && access(peer.c_str(), X_OK) == 0;
   if (!with_peer) std::printf("(no TBufDataset peer at '%s': our side only)\n", peer.c_str());
-  std::printf("DSToJSON \"M\" (load, locate the last key, write 2 fields, produce), 10 fields; median wall time\n"
-              "of %d runs per side (ms), its CPU time (user+system, ms), highest peak resident memory (MiB)\n",
-              rounds);
-  std::printf("%8s %10s %8s %11s %8s %8s %8s %8s %9s %9s\n", "rows", "packet", "ours ms", "ours us/row",
-              "peer ms", "speedup", "ours cpu", "peer cpu", "ours MiB", "peer MiB");
+  std::printf(
+      "DSToJSON \"M\" (load, locate the last key, write 2 fields, produce), 10 fields; median wall time\n"
+      "of %d runs per side (ms), its CPU time (user+system, ms), highest peak resident memory (MiB)\n",
+      rounds);
+  std::printf("%8s %10s %8s %11s %8s %8s %8s %8s %9s %9s\n", "rows", "packet", "ours ms", "ours us/row", "peer ms",
+              "speedup", "ours cpu", "peer cpu", "ours MiB", "peer MiB");
   bool all_ok = true;
   for (const long rows : sizes) {
     const std::string packet = dir + "/packet_" + std::to_string(rows) + ".xml";
@@ -162,15 +163,14 @@ int Compare(const std::string& self, const std::string& peer, int rounds, const 
       const Run b = Median(theirs);
       const bool peer_ok = b.ok && Changed(dir + "/peer.xml", rows);
       all_ok = all_ok && peer_ok;
-      std::printf("%8ld %10s %8.0f %11.2f %8.0f %7.1fx %8.0f %8.0f %9.1f %9.1f%s\n", rows, packet_text,
-                  a.seconds * 1e3, a.seconds * 1e6 / static_cast<double>(rows), b.seconds * 1e3,
-                  b.seconds / a.seconds, a.cpu_seconds * 1e3, b.cpu_seconds * 1e3,
-                  static_cast<double>(a.peak_kib) / 1024.0, static_cast<double>(b.peak_kib) / 1024.0,
-                  ours_ok && peer_ok ? "" : "  (a side failed)");
+      std::printf("%8ld %10s %8.0f %11.2f %8.0f %7.1fx %8.0f %8.0f %9.1f %9.1f%s\n", rows, packet_text, a.seconds * 1e3,
+                  a.seconds * 1e6 / static_cast<double>(rows), b.seconds * 1e3, b.seconds / a.seconds,
+                  a.cpu_seconds * 1e3, b.cpu_seconds * 1e3, static_cast<double>(a.peak_kib) / 1024.0,
+                  static_cast<double>(b.peak_kib) / 1024.0, ours_ok && peer_ok ? "" : "  (a side failed)");
     } else {
       std::printf("%8ld %10s %8.0f %11.2f %8s %8s %8.0f %8s %9.1f %9s%s\n", rows, packet_text, a.seconds * 1e3,
-                  a.seconds * 1e6 / static_cast<double>(rows), "-", "-", a.cpu_seconds * 1e3,
-                  "-", static_cast<double>(a.peak_kib) / 1024.0, "-", ours_ok ? "" : "  (failed)");
+                  a.seconds * 1e6 / static_cast<double>(rows), "-", "-", a.cpu_seconds * 1e3, "-",
+                  static_cast<double>(a.peak_kib) / 1024.0, "-", ours_ok ? "" : "  (failed)");
     }
   }
   return all_ok ? 0 : 1;
@@ -188,10 +188,14 @@ int main(int argc, char** argv) {
   std::vector<long> sizes = {25000, 50000, 100000};
   std::string dir = (std::filesystem::temp_directory_path() / "lumetra_dataset_bench").string();
   for (size_t i = 0; i + 1 < args.size(); i += 2) {
-    if (args[i] == "--peer") peer = args[i + 1];
-    else if (args[i] == "--rounds") rounds = std::max(1, std::stoi(args[i + 1]));
-    else if (args[i] == "--rows") sizes = ParseRows(args[i + 1]);
-    else if (args[i] == "--dir") dir = args[i + 1];
+    if (args[i] == "--peer")
+      peer = args[i + 1];
+    else if (args[i] == "--rounds")
+      rounds = std::max(1, std::stoi(args[i + 1]));
+    else if (args[i] == "--rows")
+      sizes = ParseRows(args[i + 1]);
+    else if (args[i] == "--dir")
+      dir = args[i + 1];
     else {
       std::fprintf(stderr, "usage: dataset_bench [--peer PATH] [--rounds N] [--rows N,N,...] [--dir DIR]\n");
       return 2;

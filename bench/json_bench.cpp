@@ -215,8 +215,8 @@ void RegisterAll() {
           ->Unit(benchmark::kMillisecond);
     }
     for (const Library& library : libraries) {
-      benchmark::RegisterBenchmark((std::string("Format/") + library.name + "/" + document).c_str(),
-                                   library.format, document)
+      benchmark::RegisterBenchmark((std::string("Format/") + library.name + "/" + document).c_str(), library.format,
+                                   document)
           ->Unit(benchmark::kMillisecond);
     }
   }
@@ -278,7 +278,9 @@ void PrintThroughput(const std::map<std::string, Samples>& samples) {
       };
       auto ratio = [ours](const Samples* s) {
         char text[32] = "-";
-        if (s) std::snprintf(text, sizeof text, "%.2f (%.2f)", ours->Best(true) / s->Best(true), ours->Median() / s->Median());
+        if (s)
+          std::snprintf(text, sizeof text, "%.2f (%.2f)", ours->Best(true) / s->Best(true),
+                        ours->Median() / s->Median());
         return std::string(text);
       };
       std::printf("%-8s %-18s %17s %17s %17s %15s %15s\n", operation, document, figure(ours).c_str(),
@@ -288,11 +290,12 @@ void PrintThroughput(const std::map<std::string, Samples>& samples) {
   auto ours = samples.find("Read/Lumetra/twitter.json");
   auto rapid = samples.find("Read/RapidJSON/twitter.json");
   if (ours != samples.end() && rapid != samples.end()) {
-    std::printf("\nRead of %s: JSONGetNodeValue %.0f ns (median %.0f), RapidJSON Pointer + copy %.0f ns (median %.0f): "
-                "ratio %.2f (median %.2f)\n",
-                lumetra::ToUtf8(kKeyPath).c_str(), ours->second.Best(false), ours->second.Median(),
-                rapid->second.Best(false), rapid->second.Median(),
-                ours->second.Best(false) / rapid->second.Best(false), ours->second.Median() / rapid->second.Median());
+    std::printf(
+        "\nRead of %s: JSONGetNodeValue %.0f ns (median %.0f), RapidJSON Pointer + copy %.0f ns (median %.0f): "
+        "ratio %.2f (median %.2f)\n",
+        lumetra::ToUtf8(kKeyPath).c_str(), ours->second.Best(false), ours->second.Median(), rapid->second.Best(false),
+        rapid->second.Median(), ours->second.Best(false) / rapid->second.Best(false),
+        ours->second.Median() / rapid->second.Median());
   }
 }
 

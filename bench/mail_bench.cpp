@@ -46,8 +46,7 @@ int SendOnce(const char* port, const char* file) {
   lumetra::WideString result;
   try {
     lumetra::mail::SendMailMessage(u"to@example.com", u"", u"", u"Bench", u"<p>25 MiB attached</p>", FromUtf8(file),
-                                   u"sender@example.com", u"", u"127.0.0.1", u"", u"", std::atoi(port), false,
-                                   result);
+                                   u"sender@example.com", u"", u"127.0.0.1", u"", u"", std::atoi(port), false, result);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "send failed: %s\n", error.what());
     return 1;
@@ -77,10 +76,19 @@ int main(int argc, char** argv) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string port = std::to_string(server.port());
   const std::string url = "smtp://127.0.0.1:" + port;
-  const std::vector<std::string> curl_mime = {"/usr/bin/curl", "-sS", url, "--mail-from", "sender@example.com",
-                                              "--mail-rcpt", "to@example.com", "-H", "Subject: Bench",
-                                              "-F", "=25 MiB attached;type=text/html",
-                                              "-F", "=@" + file.string() + ";encoder=base64"};
+  const std::vector<std::string> curl_mime = {"/usr/bin/curl",
+                                              "-sS",
+                                              url,
+                                              "--mail-from",
+                                              "sender@example.com",
+                                              "--mail-rcpt",
+                                              "to@example.com",
+                                              "-H",
+                                              "Subject: Bench",
+                                              "-F",
+                                              "=25 MiB attached;type=text/html",
+                                              "-F",
+                                              "=@" + file.string() + ";encoder=base64"};
 
   std::vector<Run> ours, curl;
   for (int i = 0; i < rounds; ++i) {

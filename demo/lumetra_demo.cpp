@@ -15,8 +15,8 @@ using lumetra::WideString;
 class PrintingReporter : public lumetra::ErrorReporter {
  public:
   bool Report(const lumetra::ErrorInfo& info) noexcept override {
-    std::cout << "  automation error from " << lumetra::ToUtf8(info.source) << ": "
-              << lumetra::ToUtf8(info.description) << "\n";
+    std::cout << "  automation error from " << lumetra::ToUtf8(info.source) << ": " << lumetra::ToUtf8(info.description)
+              << "\n";
     return true;
   }
 };
@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
   std::cout << "Lumetra " << lumetra::ToUtf8(version) << "\n";
 
   Variant root;
-  com.JSONCreate(u"{\"order\": {\"id\": 1.50, \"lines\": [{\"sku\": \"A-1\"}, {\"sku\": \"B/2\"}]}, \"paid\": true}", root);
+  com.JSONCreate(u"{\"order\": {\"id\": 1.50, \"lines\": [{\"sku\": \"A-1\"}, {\"sku\": \"B/2\"}]}, \"paid\": true}",
+                 root);
   std::cout << "JSONCreate -> handle " << Show(root) << "\n";
 
   Variant value;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need from Debian's packages.
-# Usage: scripts/setup.sh LIST...   (LIST names a file scripts/packages-LIST.txt)
+# Usage: scripts/setup.sh LIST...   (LIST names a file scripts/packages_LIST.txt)
 # Missing packages are installed with apt-get when run as root; otherwise the
 # missing ones are listed and the script fails.
 set -euo pipefail
@@ -11,7 +11,7 @@ for list in "$@"; do
   while read -r pkg _; do
     [[ -z "$pkg" || "$pkg" == \#* ]] && continue
     wanted+=("$pkg")
-  done < "$here/packages-$list.txt"
+  done < "$here/packages_$list.txt"
 done
 
 missing=()

@@ -7,11 +7,16 @@ unsigned char LowerAnsi(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
   switch (c) {
-    case 0x8A: return 0x9A;  // S with caron
-    case 0x8C: return 0x9C;  // OE ligature
-    case 0x8E: return 0x9E;  // Z with caron
-    case 0x9F: return 0xFF;  // Y with diaeresis
-    default: return c;
+    case 0x8A:
+      return 0x9A;  // S with caron
+    case 0x8C:
+      return 0x9C;  // OE ligature
+    case 0x8E:
+      return 0x9E;  // Z with caron
+    case 0x9F:
+      return 0xFF;  // Y with diaeresis
+    default:
+      return c;
   }
 }
 
@@ -26,8 +31,7 @@ std::string AnsiLowerCase(std::string_view text) {
 bool AnsiSameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAnsi(static_cast<unsigned char>(a[i])) != LowerAnsi(static_cast<unsigned char>(b[i])))
-      return false;
+    if (LowerAnsi(static_cast<unsigned char>(a[i])) != LowerAnsi(static_cast<unsigned char>(b[i]))) return false;
   }
   return true;
 }

@@ -7,9 +7,7 @@
 
 namespace tolvane {
 
-TKorConfig::TKorConfig(std::string executable_path) : executable_path_(std::move(executable_path)) {
-  OpenFile("");
-}
+TKorConfig::TKorConfig(std::string executable_path) : executable_path_(std::move(executable_path)) { OpenFile(""); }
 
 void TKorConfig::OpenFile(std::string_view name) {
   std::string full = CompleteFileName(name, ".ini", executable_path_);

@@ -28,9 +28,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-bool IsSectionHeader(std::string_view line) {
-  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
-}
+bool IsSectionHeader(std::string_view line) { return line.size() >= 2 && line.front() == '[' && line.back() == ']'; }
 
 }  // namespace
 
@@ -58,11 +56,10 @@ IniImage IniImage::Parse(std::string_view text) {
 
 std::optional<std::string> IniImage::Find(std::string_view section, std::string_view key) const {
   const auto section_it = std::find_if(sections_.rbegin(), sections_.rend(),
-                                      [&](const Section& s) { return AnsiSameText(s.name, section); });
+                                       [&](const Section& s) { return AnsiSameText(s.name, section); });
   if (section_it == sections_.rend()) return std::nullopt;
-  const auto line_it = std::find_if(section_it->lines.rbegin(), section_it->lines.rend(), [&](const Line& l) {
-    return l.is_entry && AnsiSameText(l.key, key);
-  });
+  const auto line_it = std::find_if(section_it->lines.rbegin(), section_it->lines.rend(),
+                                    [&](const Line& l) { return l.is_entry && AnsiSameText(l.key, key); });
   if (line_it == section_it->lines.rend()) return std::nullopt;
   return line_it->value;
 }

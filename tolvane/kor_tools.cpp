@@ -17,13 +17,9 @@ std::string_view BaseNameWithoutExt(std::string_view path) {
 
 }  // namespace
 
-std::string ExtractFilePath(std::string_view path) {
-  return std::string(path.substr(0, FileNameStart(path)));
-}
+std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, FileNameStart(path))); }
 
-std::string ExtractFileName(std::string_view path) {
-  return std::string(path.substr(FileNameStart(path)));
-}
+std::string ExtractFileName(std::string_view path) { return std::string(path.substr(FileNameStart(path))); }
 
 std::string ExtractFileExt(std::string_view path) {
   std::string_view file_name = path.substr(FileNameStart(path));
@@ -31,8 +27,7 @@ std::string ExtractFileExt(std::string_view path) {
   return dot == std::string_view::npos ? std::string() : std::string(file_name.substr(dot));
 }
 
-std::string CompleteFileName(std::string_view name, std::string_view default_ext,
-                             std::string_view executable_path) {
+std::string CompleteFileName(std::string_view name, std::string_view default_ext, std::string_view executable_path) {
   std::string directory = ExtractFilePath(name);
   if (directory.empty()) directory = ExtractFilePath(executable_path);
 

@@ -29,7 +29,6 @@ std::string ExtractFileExt(std::string_view path);
 //   base name: name's file name without extension, else executable_path's file name without it;
 //   extension: name's extension (a lone "." counts), else "." + default_ext minus one leading ".".
 // Example, executable C:\svc\watch.exe: "" -> C:\svc\watch.ini, "Tolvane.ini" -> C:\svc\Tolvane.ini.
-std::string CompleteFileName(std::string_view name, std::string_view default_ext,
-                             std::string_view executable_path);
+std::string CompleteFileName(std::string_view name, std::string_view default_ext, std::string_view executable_path);
 
 }  // namespace tolvane

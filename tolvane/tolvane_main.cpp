@@ -4,8 +4,7 @@
 
 namespace tolvane {
 
-ServiceLoop::ServiceLoop(WorkerWatch& guard, Sleeper& sleeper, ControlRequestQueue& requests,
-                         StatusReporter& status)
+ServiceLoop::ServiceLoop(WorkerWatch& guard, Sleeper& sleeper, ControlRequestQueue& requests, StatusReporter& status)
     : guard_(guard), sleeper_(sleeper), requests_(requests), status_(status) {}
 
 void ServiceLoop::Run() {

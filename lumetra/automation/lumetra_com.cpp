@@ -107,9 +107,7 @@ HResult LumetraCOM::JSONAddArrayElementNested(const Variant& iJSON, const WideSt
 HResult LumetraCOM::DSToJSON(const WideString& iXML, const WideString& iJSON, const WideString& iKeyField,
                              const Variant& iKeyValue, const WideString& iTypeOper, WideString& oXML) {
   oXML.clear();
-  return Run([&] {
-    oXML = dataset::DSToJSON(iXML, iJSON, iKeyField, dataset::KeyValue::From(iKeyValue), iTypeOper);
-  });
+  return Run([&] { oXML = dataset::DSToJSON(iXML, iJSON, iKeyField, dataset::KeyValue::From(iKeyValue), iTypeOper); });
 }
 
 HResult LumetraCOM::SendMail(const WideString& Destino, const WideString& CC, const WideString& CCO,
@@ -117,9 +115,8 @@ HResult LumetraCOM::SendMail(const WideString& Destino, const WideString& CC, co
                              const WideString& UserName, const WideString& UserPass, const WideString& Server,
                              int32_t Port, bool TSL, WideString& Res) {
   Res.clear();
-  return Run([&] {
-    mail::SendMail(Destino, CC, CCO, Asunto, Mensaje, Adjuntos, UserName, UserPass, Server, Port, TSL, Res);
-  });
+  return Run(
+      [&] { mail::SendMail(Destino, CC, CCO, Asunto, Mensaje, Adjuntos, UserName, UserPass, Server, Port, TSL, Res); });
 }
 
 HResult LumetraCOM::EncodeBase64(const WideString& InputText, const WideString& OutputPath, bool& Res) {

@@ -43,10 +43,9 @@ class LumetraCOM {
   HResult JSONAddArrayElementNested(const Variant& iJSON, const WideString& value, Variant& oJSON);
   HResult DSToJSON(const WideString& iXML, const WideString& iJSON, const WideString& iKeyField,
                    const Variant& iKeyValue, const WideString& iTypeOper, WideString& oXML);
-  HResult SendMail(const WideString& Destino, const WideString& CC, const WideString& CCO,
-                   const WideString& Asunto, const WideString& Mensaje, const WideString& Adjuntos,
-                   const WideString& UserName, const WideString& UserPass, const WideString& Server,
-                   int32_t Port, bool TSL, WideString& Res);
+  HResult SendMail(const WideString& Destino, const WideString& CC, const WideString& CCO, const WideString& Asunto,
+                   const WideString& Mensaje, const WideString& Adjuntos, const WideString& UserName,
+                   const WideString& UserPass, const WideString& Server, int32_t Port, bool TSL, WideString& Res);
   HResult EncodeBase64(const WideString& InputText, const WideString& OutputPath, bool& Res);
   HResult DecodeBase64(const WideString& InputText, const WideString& OutputPath, bool& Res);
   HResult Version(WideString& version);

@@ -17,12 +17,13 @@ constexpr ParamInfo kJSONFormat[] = {{"iJSON", VariantRef, In}, {"oStrJSON", BSt
 constexpr ParamInfo kHandleToHandle[] = {{"iJSON", VariantRef, In}, {"oJSON", Variant, Out}};
 constexpr ParamInfo kAddNodeTyped[] = {{"iJSON", VariantRef, In}, {"key", Variant, In}, {"value", VariantRef, In}};
 constexpr ParamInfo kJSONGetPairKey[] = {{"iJSON", VariantRef, In}, {"key", Variant, Out}};
-constexpr ParamInfo kJSONAddArrayElementNested[] = {{"iJSON", VariantRef, In}, {"value", BStr, In}, {"oJSON", Variant, Out}};
-constexpr ParamInfo kDSToJSON[] = {{"iXML", BStrRef, In},       {"iJSON", BStrRef, In},     {"iKeyField", BStrRef, In},
-                                   {"iKeyValue", Variant, In},  {"iTypeOper", BStrRef, In}, {"oXML", BStr, Out}};
-constexpr ParamInfo kSendMail[] = {{"Destino", BStr, In},  {"CC", BStr, In},       {"CCO", BStr, In},
-                                   {"Asunto", BStr, In},   {"Mensaje", BStr, In},  {"Adjuntos", BStr, In},
-                                   {"UserName", BStr, In}, {"UserPass", BStr, In}, {"Server", BStr, In},
+constexpr ParamInfo kJSONAddArrayElementNested[] = {
+    {"iJSON", VariantRef, In}, {"value", BStr, In}, {"oJSON", Variant, Out}};
+constexpr ParamInfo kDSToJSON[] = {{"iXML", BStrRef, In},      {"iJSON", BStrRef, In},     {"iKeyField", BStrRef, In},
+                                   {"iKeyValue", Variant, In}, {"iTypeOper", BStrRef, In}, {"oXML", BStr, Out}};
+constexpr ParamInfo kSendMail[] = {{"Destino", BStr, In},  {"CC", BStr, In},         {"CCO", BStr, In},
+                                   {"Asunto", BStr, In},   {"Mensaje", BStr, In},    {"Adjuntos", BStr, In},
+                                   {"UserName", BStr, In}, {"UserPass", BStr, In},   {"Server", BStr, In},
                                    {"Port", Int, In},      {"TSL", VariantBool, In}, {"Res", BStr, Out}};
 constexpr ParamInfo kBase64[] = {{"InputText", BStr, In}, {"OutputPath", BStr, In}, {"Res", VariantBool, Out}};
 constexpr ParamInfo kVersion[] = {{"Version", BStr, Out}};

@@ -1,7 +1,9 @@
 // The interface ILumetraCOM as data: its 25 methods in table order (the order
 // of the interface's function table), each with its dispatch identifier and
-// parameters. The portable object, the type library and its checks all use
-// this one table.
+// parameters. The type library's source, lumetra/automation/win/lumetra.idl,
+// is written by hand; a test (idl_matches_table_test) fails when it differs
+// from this table. The Windows server looks up by-reference string arguments
+// here. See docs/adding_a_method.md.
 #pragma once
 
 #include <array>

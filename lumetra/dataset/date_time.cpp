@@ -141,8 +141,8 @@ void Put(std::string& out, int value, int width) {
 }  // namespace
 
 std::optional<double> ToDayNumber(const CivilDateTime& c) {
-  if (c.year < 1 || c.year > 9999 || !IsValidCivilDate({c.year, c.month, c.day}) || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
-      c.second < 0 || c.second > 59 || c.millisecond < 0 || c.millisecond > 999) {
+  if (c.year < 1 || c.year > 9999 || !IsValidCivilDate({c.year, c.month, c.day}) || c.hour < 0 || c.hour > 23 ||
+      c.minute < 0 || c.minute > 59 || c.second < 0 || c.second > 59 || c.millisecond < 0 || c.millisecond > 999) {
     return std::nullopt;
   }
   const int64_t days = DayNumberFromCivil({c.year, c.month, c.day});
@@ -271,8 +271,10 @@ std::optional<double> DateTimeFromText(std::string_view text) {
   std::string number(text);
   const char separator = static_cast<char>(DecimalSeparator());
   for (char& ch : number) {
-    if (ch == separator) ch = '.';
-    else if (ch == '.') ch = separator == '.' ? '.' : '\x01';  // a point is not a separator here
+    if (ch == separator)
+      ch = '.';
+    else if (ch == '.')
+      ch = separator == '.' ? '.' : '\x01';  // a point is not a separator here
   }
   const char* begin = number.data();
   const char* end = begin + number.size();

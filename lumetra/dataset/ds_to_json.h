@@ -23,8 +23,8 @@ namespace lumetra::dataset {
 // The key value argument: a single value, or an array of values (one per key
 // field, in the order of the names).
 struct KeyValue {
-  Variant value;                                // a single value (ignored for an array)
-  std::optional<std::vector<Variant>> elements; // set when the argument is an array
+  Variant value;                                 // a single value (ignored for an array)
+  std::optional<std::vector<Variant>> elements;  // set when the argument is an array
 
   // An automation value as a key; an array gives its elements.
   static KeyValue From(const Variant& value);

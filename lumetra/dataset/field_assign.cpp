@@ -48,9 +48,12 @@ double DayNumberOf(const FieldDef& field, const Variant& value) {
   }
   if (!FromDayNumber(day)) throw Error("Invalid date and time value for field '" + field.name + "'");
   switch (field.type) {
-    case FieldType::ftDate: return std::trunc(day);
-    case FieldType::ftTime: return std::fabs(day - std::trunc(day));
-    default: return day;
+    case FieldType::ftDate:
+      return std::trunc(day);
+    case FieldType::ftTime:
+      return std::fabs(day - std::trunc(day));
+    default:
+      return day;
   }
 }
 

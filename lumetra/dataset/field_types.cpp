@@ -94,17 +94,23 @@ std::optional<FieldType> FieldTypeFromPacket(std::string_view fieldtype, std::st
 
 std::optional<IntegerRange> RangeOf(FieldType type) {
   switch (type) {
-    case FieldType::ftShortint: return IntegerRange{-128, 127};
-    case FieldType::ftSmallint: return IntegerRange{-32768, 32767};
+    case FieldType::ftShortint:
+      return IntegerRange{-128, 127};
+    case FieldType::ftSmallint:
+      return IntegerRange{-32768, 32767};
     case FieldType::ftInteger:
     case FieldType::ftAutoInc:
       return IntegerRange{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
     case FieldType::ftLargeint:
       return IntegerRange{std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()};
-    case FieldType::ftByte: return IntegerRange{0, 255};
-    case FieldType::ftWord: return IntegerRange{0, 65535};
-    case FieldType::ftLongWord: return IntegerRange{0, 4294967295LL};
-    default: return std::nullopt;
+    case FieldType::ftByte:
+      return IntegerRange{0, 255};
+    case FieldType::ftWord:
+      return IntegerRange{0, 65535};
+    case FieldType::ftLongWord:
+      return IntegerRange{0, 4294967295LL};
+    default:
+      return std::nullopt;
   }
 }
 

@@ -29,12 +29,17 @@ ValueKind KindOf(const Token& token) {
 
 const char* KindName(ValueKind kind) {
   switch (kind) {
-    case ValueKind::Text: return "text";
+    case ValueKind::Text:
+      return "text";
     case ValueKind::Int32:
-    case ValueKind::Int64: return "integer";
-    case ValueKind::Float: return "number";
-    case ValueKind::Boolean: return "boolean";
-    case ValueKind::Empty: break;
+    case ValueKind::Int64:
+      return "integer";
+    case ValueKind::Float:
+      return "number";
+    case ValueKind::Boolean:
+      return "boolean";
+    case ValueKind::Empty:
+      break;
   }
   return "empty value";
 }
@@ -69,20 +74,29 @@ Variant ValueFor(FieldGroup group, const Token& token, const FieldDef& field) {
           return Variant::Date(*day);
         }
         case ValueKind::Int32:
-        case ValueKind::Int64: return Variant::Date(static_cast<double>(token.integer));
-        case ValueKind::Float: return Variant::Date(token.number);
-        case ValueKind::Boolean: return Variant::Date(token.boolean ? -1.0 : 0.0);
-        case ValueKind::Empty: return Variant::Date(0);
+        case ValueKind::Int64:
+          return Variant::Date(static_cast<double>(token.integer));
+        case ValueKind::Float:
+          return Variant::Date(token.number);
+        case ValueKind::Boolean:
+          return Variant::Date(token.boolean ? -1.0 : 0.0);
+        case ValueKind::Empty:
+          return Variant::Date(0);
       }
       break;
     case FieldGroup::General:
       switch (kind) {
-        case ValueKind::Text: return Variant::String(token.text);
+        case ValueKind::Text:
+          return Variant::String(token.text);
         case ValueKind::Int32:
-        case ValueKind::Int64: return Variant::I8(token.integer);
-        case ValueKind::Float: return Variant::R8(token.number);
-        case ValueKind::Boolean: return Variant::Bool(token.boolean);
-        case ValueKind::Empty: return Variant();
+        case ValueKind::Int64:
+          return Variant::I8(token.integer);
+        case ValueKind::Float:
+          return Variant::R8(token.number);
+        case ValueKind::Boolean:
+          return Variant::Bool(token.boolean);
+        case ValueKind::Empty:
+          return Variant();
       }
       break;
   }

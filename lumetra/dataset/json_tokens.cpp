@@ -179,12 +179,27 @@ void JsonTokenReader::String(char16_t quote, WideString& out) {
     if (pos_ >= text_.size()) Fail("unterminated string");
     const char16_t e = text_[pos_++];
     switch (e) {
-      case u'"': case u'\'': case u'\\': case u'/': out.push_back(e); break;
-      case u'b': out.push_back(u'\b'); break;
-      case u'f': out.push_back(u'\f'); break;
-      case u'n': out.push_back(u'\n'); break;
-      case u'r': out.push_back(u'\r'); break;
-      case u't': out.push_back(u'\t'); break;
+      case u'"':
+      case u'\'':
+      case u'\\':
+      case u'/':
+        out.push_back(e);
+        break;
+      case u'b':
+        out.push_back(u'\b');
+        break;
+      case u'f':
+        out.push_back(u'\f');
+        break;
+      case u'n':
+        out.push_back(u'\n');
+        break;
+      case u'r':
+        out.push_back(u'\r');
+        break;
+      case u't':
+        out.push_back(u'\t');
+        break;
       case u'u': {
         if (pos_ + 4 > text_.size()) Fail("bad \\u escape");
         int value = 0;

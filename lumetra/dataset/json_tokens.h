@@ -20,17 +20,27 @@
 namespace lumetra::dataset {
 
 enum class TokenKind {
-  StartObject, EndObject, StartArray, EndArray, PropertyName, String, Integer, Float, Boolean, Null, Undefined,
+  StartObject,
+  EndObject,
+  StartArray,
+  EndArray,
+  PropertyName,
+  String,
+  Integer,
+  Float,
+  Boolean,
+  Null,
+  Undefined,
   Comment,
 };
 
 struct Token {
   TokenKind kind = TokenKind::Null;
-  WideString text;        // PropertyName, String, Comment
-  int64_t integer = 0;    // Integer
-  bool is64 = false;      // Integer: does not fit 32 bits
-  double number = 0;      // Float
-  bool boolean = false;   // Boolean
+  WideString text;       // PropertyName, String, Comment
+  int64_t integer = 0;   // Integer
+  bool is64 = false;     // Integer: does not fit 32 bits
+  double number = 0;     // Float
+  bool boolean = false;  // Boolean
 };
 
 class JsonTokenReader {

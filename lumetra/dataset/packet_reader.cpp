@@ -99,9 +99,12 @@ class PacketParser {
     xmlNodePtr params = nullptr;
     for (xmlNodePtr child = metadata->children; child; child = child->next) {
       if (!IsElement(child)) continue;
-      if (Name(child->name) == "FIELDS") fields = child;
-      else if (Name(child->name) == "PARAMS") params = child;
-      else Reject("unexpected element '" + std::string(Name(child->name)) + "' in METADATA");
+      if (Name(child->name) == "FIELDS")
+        fields = child;
+      else if (Name(child->name) == "PARAMS")
+        params = child;
+      else
+        Reject("unexpected element '" + std::string(Name(child->name)) + "' in METADATA");
     }
     if (fields == nullptr) Reject("METADATA has no FIELDS");
     ParseLevel(fields, params, *schema);
@@ -154,7 +157,8 @@ class PacketParser {
       for (xmlNodePtr detail = child->children; detail; detail = detail->next) {
         if (!IsElement(detail)) continue;
         if (Name(detail->name).substr(0, 3) != "ROW") {
-          Reject("unexpected element '" + std::string(Name(detail->name)) + "' in the rows of field '" + field.name + "'");
+          Reject("unexpected element '" + std::string(Name(detail->name)) + "' in the rows of field '" + field.name +
+                 "'");
         }
         details.push_back(detail);
       }
@@ -302,8 +306,10 @@ class PacketParser {
       xmlNodePtr params = nullptr;
       for (xmlNodePtr child = node->children; child; child = child->next) {
         if (!IsElement(child)) continue;
-        if (Name(child->name) == "FIELDS") fields = child;
-        else if (Name(child->name) == "PARAMS") params = child;
+        if (Name(child->name) == "FIELDS")
+          fields = child;
+        else if (Name(child->name) == "PARAMS")
+          params = child;
       }
       if (fields == nullptr) Reject("nested " + label + " has no FIELDS");
       field.nested = std::make_unique<Schema>();
@@ -460,7 +466,8 @@ LoadedPacket ReadPacket(std::string_view utf8) {
       while (more && !empty) {
         if (reader.Type() == XML_READER_TYPE_END_ELEMENT && reader.Depth() == 1) break;
         if (reader.Type() == XML_READER_TYPE_ELEMENT && reader.Depth() == 2) {
-          if (reader.LocalName() != "ROW") Reject("unexpected element '" + std::string(reader.LocalName()) + "' in ROWDATA");
+          if (reader.LocalName() != "ROW")
+            Reject("unexpected element '" + std::string(reader.LocalName()) + "' in ROWDATA");
           rows.push_back(parser.ParseRow(reader.Expand(), *packet.schema));
           more = reader.Next();
         } else {

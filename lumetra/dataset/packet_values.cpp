@@ -150,10 +150,16 @@ void FormatPacketValue(const FieldDef& field, const Cell& cell, std::string& out
   }
   if (const auto* number = std::get_if<double>(&cell)) {
     switch (field.type) {
-      case FieldType::ftDate: out = FormatPacketDate(*number, field.date_form); return;
-      case FieldType::ftTime: out = FormatPacketTime(*number, field.date_form); return;
+      case FieldType::ftDate:
+        out = FormatPacketDate(*number, field.date_form);
+        return;
+      case FieldType::ftTime:
+        out = FormatPacketTime(*number, field.date_form);
+        return;
       case FieldType::ftDateTime:
-      case FieldType::ftTimeStamp: out = FormatPacketDateTime(*number, field.date_form); return;
+      case FieldType::ftTimeStamp:
+        out = FormatPacketDateTime(*number, field.date_form);
+        return;
       default: {
         char buffer[64];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, *number);

@@ -25,11 +25,16 @@ using Logs = std::map<const Schema*, std::vector<LogEntry>>;
 
 int RowStateOf(RowStatus status) {
   switch (status) {
-    case RowStatus::Inserted: return 4;
-    case RowStatus::Modified: return 8;
-    case RowStatus::Deleted: return 2;
-    case RowStatus::DetailUpdated: return 64;
-    case RowStatus::Unchanged: break;
+    case RowStatus::Inserted:
+      return 4;
+    case RowStatus::Modified:
+      return 8;
+    case RowStatus::Deleted:
+      return 2;
+    case RowStatus::DetailUpdated:
+      return 64;
+    case RowStatus::Unchanged:
+      break;
   }
   return 0;
 }
@@ -143,7 +148,8 @@ class Writer {
     if (xmlBufferCat(buffer_.get(), reinterpret_cast<const xmlChar*>(text)) != 0) Fail();
   }
   void Add(const std::string& text) {
-    if (xmlBufferAdd(buffer_.get(), reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size())) != 0) {
+    if (xmlBufferAdd(buffer_.get(), reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size())) !=
+        0) {
       Fail();
     }
   }

@@ -26,8 +26,8 @@ using Attributes = std::vector<std::pair<std::string, std::string>>;
 struct Schema;
 
 struct FieldDef {
-  std::string name;        // attrname, UTF-8
-  WideString lower_name;   // for lookups
+  std::string name;       // attrname, UTF-8
+  WideString lower_name;  // for lookups
   FieldType type = FieldType::ftString;
   std::string packet_type;     // fieldtype as read
   std::string packet_subtype;  // SUBTYPE as read; empty when absent
@@ -63,7 +63,7 @@ struct Record {
   std::vector<Cell> values;
   std::vector<Cell> original;  // Modified: the values before the change
   RowStatus status = RowStatus::Unchanged;
-  uint64_t change = 0;         // place in the change log; 0 for an unchanged record
+  uint64_t change = 0;                       // place in the change log; 0 for an unchanged record
   std::vector<std::vector<Record>> details;  // one list per nested field
 };
 

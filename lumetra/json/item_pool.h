@@ -96,7 +96,7 @@ class ItemPool {
 
   std::array<FreeBlock*, kClasses> free_{};
   std::vector<std::unique_ptr<std::byte[]>> slabs_;
-  size_t current_slab_ = 0;     // slabs_[current_slab_ - 1] is carved from; 0: none yet
+  size_t current_slab_ = 0;    // slabs_[current_slab_ - 1] is carved from; 0: none yet
   std::byte* next_ = nullptr;  // its unused rest
   std::byte* end_ = nullptr;
   size_t blocks_in_use_ = 0;

@@ -97,8 +97,7 @@ class Reader {
   Next OpenContainer() {
     if (open_.size() == kMaxParseDepth) return Next::kFail;
     const bool is_object = *p_++ == '{';
-    TJSONValue& container = is_object ? Place(std::make_unique<TJSONObject>())
-                                      : Place(std::make_unique<TJSONArray>());
+    TJSONValue& container = is_object ? Place(std::make_unique<TJSONObject>()) : Place(std::make_unique<TJSONArray>());
     SkipSpace();
     if (p_ != end_ && *p_ == (is_object ? '}' : ']')) {
       ++p_;
@@ -132,8 +131,8 @@ class Reader {
       object->Append(members_.data() + open.first, members_.data() + members_.size());
       members_.resize(open.first);
     } else {
-      static_cast<TJSONArray&>(*open.container).Append(elements_.data() + open.first,
-                                                        elements_.data() + elements_.size());
+      static_cast<TJSONArray&>(*open.container)
+          .Append(elements_.data() + open.first, elements_.data() + elements_.size());
       elements_.resize(open.first);
     }
   }
@@ -167,14 +166,30 @@ class Reader {
       ++p_;  // the backslash
       if (p_ == end_) return false;
       switch (*p_++) {
-        case '"': out += u'"'; break;
-        case '\\': out += u'\\'; break;
-        case '/': out += u'/'; break;
-        case 'b': out += u'\b'; break;
-        case 'f': out += u'\f'; break;
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
-        case 't': out += u'\t'; break;
+        case '"':
+          out += u'"';
+          break;
+        case '\\':
+          out += u'\\';
+          break;
+        case '/':
+          out += u'/';
+          break;
+        case 'b':
+          out += u'\b';
+          break;
+        case 'f':
+          out += u'\f';
+          break;
+        case 'n':
+          out += u'\n';
+          break;
+        case 'r':
+          out += u'\r';
+          break;
+        case 't':
+          out += u'\t';
+          break;
         case 'u': {
           if (end_ - p_ < 4) return false;
           unsigned unit = 0;
@@ -201,8 +216,7 @@ class Reader {
 
   template <class Make>
   Next ReadLiteral(WideStringView literal, Make make) {
-    if (static_cast<size_t>(end_ - p_) < literal.size() ||
-        WideStringView(p_, literal.size()) != literal) {
+    if (static_cast<size_t>(end_ - p_) < literal.size() || WideStringView(p_, literal.size()) != literal) {
       return Next::kFail;
     }
     p_ += literal.size();
@@ -254,11 +268,11 @@ class Reader {
 
   const char16_t* p_;
   const char16_t* const end_;
-  std::vector<Open> open_;  // innermost last
+  std::vector<Open> open_;                             // innermost last
   std::vector<std::unique_ptr<TJSONPair>> members_;    // staged members of open objects
   std::vector<std::unique_ptr<TJSONValue>> elements_;  // staged elements of open arrays
-  WideStringView key_;          // key of the member whose value comes next
-  WideString scratch_[2];       // texts with escapes: the key's and the value's
+  WideStringView key_;                                 // key of the member whose value comes next
+  WideString scratch_[2];                              // texts with escapes: the key's and the value's
   int next_scratch_ = 0;
   std::unique_ptr<TJSONValue> root_;
 };

@@ -2,7 +2,7 @@
 // The store owns every root; an item gets its handle the first time one is
 // asked for and keeps it for life. Handles are in 1..2^31-1; a dead handle
 // resolves to nullptr and is not issued again for a long time (about 2^30
-// further handles; see docs/json-handles.md). Not thread-safe: one thread.
+// further handles; see docs/json_handles.md). Not thread-safe: one thread.
 #pragma once
 
 #include <cstddef>

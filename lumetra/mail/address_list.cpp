@@ -10,8 +10,8 @@ WideString Trim(WideStringView text) { return WideString(TrimBlanks(text, IsAsci
 // One entry while it is read: the text outside angle brackets (quotes kept
 // for a bare address, removed for a name), and the text inside them.
 struct Entry {
-  WideString outside_raw;    // as written, comments dropped
-  WideString outside_name;   // quotes removed, escapes resolved
+  WideString outside_raw;   // as written, comments dropped
+  WideString outside_name;  // quotes removed, escapes resolved
   WideString inside;
   bool has_angle = false;
 
@@ -55,16 +55,21 @@ std::vector<Mailbox> ParseAddressList(WideStringView text) {
     if (c == u'(') {  // comment, possibly nested: dropped
       int depth = 1;
       for (++i; i < text.size() && depth > 0; ++i) {
-        if (text[i] == u'\\') ++i;
-        else if (text[i] == u'(') ++depth;
-        else if (text[i] == u')') --depth;
+        if (text[i] == u'\\')
+          ++i;
+        else if (text[i] == u'(')
+          ++depth;
+        else if (text[i] == u')')
+          --depth;
       }
       --i;
       continue;
     }
     if (in_angle) {
-      if (c == u'>') in_angle = false;
-      else entry.inside.push_back(c);
+      if (c == u'>')
+        in_angle = false;
+      else
+        entry.inside.push_back(c);
       continue;
     }
     switch (c) {

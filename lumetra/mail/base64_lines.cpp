@@ -10,8 +10,7 @@ void AppendEncoded(std::string_view bytes, std::string& out) {
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
     const unsigned v = (in[i] << 16) | (in[i + 1] << 8) | in[i + 2];
-    const char group[4] = {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63],
-                           kAlphabet[v & 63]};
+    const char group[4] = {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63], kAlphabet[v & 63]};
     out.append(group, 4);
   }
   const std::size_t rest = bytes.size() - i;

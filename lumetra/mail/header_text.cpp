@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::string_view kWordStart = "=?UTF-8?B?";
 constexpr std::string_view kWordEnd = "?=";
-constexpr std::size_t kMaxWordBytes = 45;  // 60 Base64 characters: 72 with the delimiters
+constexpr std::size_t kMaxWordBytes = 45;     // 60 Base64 characters: 72 with the delimiters
 constexpr std::size_t kMaxPlainLength = 900;  // longer plain texts are encoded to be folded
 
 // Length of the UTF-8 sequence that starts with `lead`.

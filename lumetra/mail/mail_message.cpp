@@ -56,8 +56,10 @@ void WriteHtmlPartHeaders(ByteSink& sink) {
 void WriteHtmlBody(ByteSink& sink, WideStringView html, bool single_part) {
   std::string body = EncodeQuotedPrintable(ToSingleBytes(html));
   const bool ends_line = body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0;
-  if (!single_part) body.append("\r\n");
-  else if (!body.empty() && !ends_line) body.append("=\r\n");
+  if (!single_part)
+    body.append("\r\n");
+  else if (!body.empty() && !ends_line)
+    body.append("=\r\n");
   sink.Write(body);
 }
 

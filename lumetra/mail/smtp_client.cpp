@@ -61,8 +61,8 @@ void SmtpClient::Connect() {
   const uint16_t port = SmtpPort(settings_.port, settings_.use_tls);
   if (port == 0) throw Error("A Port is required");
   CloseNow();
-  connection_ = std::make_unique<SmtpConnection>(
-      Socket::Connect(ToUtf8(settings_.host), port, settings_.connect_limit), settings_.reply_limit);
+  connection_ = std::make_unique<SmtpConnection>(Socket::Connect(ToUtf8(settings_.host), port, settings_.connect_limit),
+                                                 settings_.reply_limit);
   try {
     const SmtpReply greeting = connection_->ReadReply();
     if (greeting.code != 220) throw Error(greeting.Text());
@@ -85,8 +85,7 @@ void SmtpClient::Greet() {
   if (reply.code != 250) throw Error(reply.Text());
 }
 
-void SmtpClient::Deliver(WideStringView sender, const std::vector<WideString>& recipients,
-                         const MessageText& message) {
+void SmtpClient::Deliver(WideStringView sender, const std::vector<WideString>& recipients, const MessageText& message) {
   if (!Connected()) throw Error("Not connected.");
   if (settings_.use_tls) UpgradeToTls();
   if (!settings_.user_name.empty() && OffersLogin(capabilities_)) Authenticate();

@@ -22,8 +22,10 @@ void SmtpConnection::SendLine(std::string_view line) {
 }
 
 void SmtpConnection::Write(std::string_view bytes) {
-  if (tls_) tls_->Send(bytes);
-  else socket_.Send(bytes, reply_limit_);
+  if (tls_)
+    tls_->Send(bytes);
+  else
+    socket_.Send(bytes, reply_limit_);
 }
 
 SmtpReply SmtpConnection::ReadReply() {
@@ -47,8 +49,8 @@ std::string SmtpConnection::ReadLine() {
     read_at_ = 0;
     const auto size = input_.size();
     input_.resize(size + kReadChunk);
-    const std::size_t got =
-        tls_ ? tls_->Receive(input_.data() + size, kReadChunk) : socket_.Receive(input_.data() + size, kReadChunk, reply_limit_);
+    const std::size_t got = tls_ ? tls_->Receive(input_.data() + size, kReadChunk)
+                                 : socket_.Receive(input_.data() + size, kReadChunk, reply_limit_);
     input_.resize(size + got);
     if (got == 0) throw Error("The server closed the connection.");
   }

@@ -39,7 +39,7 @@ class TlsSession {
   Socket& socket_;
   std::chrono::milliseconds limit_;
   void* ctx_ = nullptr;
-  void* ssl_ = nullptr;   // owns both memory buffers below
+  void* ssl_ = nullptr;     // owns both memory buffers below
   void* input_ = nullptr;   // bytes from the server, to be decrypted
   void* output_ = nullptr;  // bytes for the server, encrypted
 };

@@ -34,9 +34,7 @@ std::string ReadIdl() {
   return text.str();
 }
 
-std::string StripComments(const std::string& text) {
-  return std::regex_replace(text, std::regex("//[^\n]*"), "");
-}
+std::string StripComments(const std::string& text) { return std::regex_replace(text, std::regex("//[^\n]*"), ""); }
 
 std::string Trim(const std::string& s) {
   const auto begin = s.find_first_not_of(" \t\r\n");
@@ -68,7 +66,8 @@ std::vector<std::string> SplitParams(const std::string& list) {
 }
 
 IdlParam ParseParam(const std::string& text) {
-  static const std::regex param(R"(^\s*\[([^\]]*)\]\s*([A-Za-z_][A-Za-z_0-9 ]*?\s*\**)\s*([A-Za-z_][A-Za-z_0-9]*)\s*$)");
+  static const std::regex param(
+      R"(^\s*\[([^\]]*)\]\s*([A-Za-z_][A-Za-z_0-9 ]*?\s*\**)\s*([A-Za-z_][A-Za-z_0-9]*)\s*$)");
   std::smatch m;
   if (!std::regex_match(text, m, param)) {
     ADD_FAILURE() << "unreadable parameter: " << text;
@@ -87,7 +86,8 @@ std::string InterfaceBody(const std::string& idl) {
 }
 
 std::vector<IdlMethod> ParseMethods(const std::string& body) {
-  static const std::regex method(R"(\[\s*id\(\s*(0x[0-9A-Fa-f]+|[0-9]+)\s*\)\s*\]\s*HRESULT\s+(\w+)\s*\(([^)]*)\)\s*;)");
+  static const std::regex method(
+      R"(\[\s*id\(\s*(0x[0-9A-Fa-f]+|[0-9]+)\s*\)\s*\]\s*HRESULT\s+(\w+)\s*\(([^)]*)\)\s*;)");
   std::vector<IdlMethod> methods;
   for (auto it = std::sregex_iterator(body.begin(), body.end(), method); it != std::sregex_iterator(); ++it) {
     IdlMethod m;
@@ -103,21 +103,33 @@ std::vector<IdlMethod> ParseMethods(const std::string& body) {
 std::pair<std::string, std::string> Expected(const ParamInfo& p) {
   if (p.direction == ParamDirection::OutRetval) {
     switch (p.type) {
-      case ParamType::Variant: return {"VARIANT*", "out, retval"};
-      case ParamType::BStr: return {"BSTR*", "out, retval"};
-      case ParamType::Long: return {"long*", "out, retval"};
-      case ParamType::VariantBool: return {"VARIANT_BOOL*", "out, retval"};
-      default: return {"?", "out, retval"};
+      case ParamType::Variant:
+        return {"VARIANT*", "out, retval"};
+      case ParamType::BStr:
+        return {"BSTR*", "out, retval"};
+      case ParamType::Long:
+        return {"long*", "out, retval"};
+      case ParamType::VariantBool:
+        return {"VARIANT_BOOL*", "out, retval"};
+      default:
+        return {"?", "out, retval"};
     }
   }
   switch (p.type) {
-    case ParamType::BStr: return {"BSTR", "in"};
-    case ParamType::BStrRef: return {"BSTR*", "in"};
-    case ParamType::VariantRef: return {"VARIANT*", "in"};
-    case ParamType::Variant: return {"VARIANT", "in"};
-    case ParamType::Long: return {"long", "in"};
-    case ParamType::Int: return {"int", "in"};
-    case ParamType::VariantBool: return {"VARIANT_BOOL", "in"};
+    case ParamType::BStr:
+      return {"BSTR", "in"};
+    case ParamType::BStrRef:
+      return {"BSTR*", "in"};
+    case ParamType::VariantRef:
+      return {"VARIANT*", "in"};
+    case ParamType::Variant:
+      return {"VARIANT", "in"};
+    case ParamType::Long:
+      return {"long", "in"};
+    case ParamType::Int:
+      return {"int", "in"};
+    case ParamType::VariantBool:
+      return {"VARIANT_BOOL", "in"};
   }
   return {"?", "in"};
 }
@@ -163,7 +175,9 @@ TEST_F(IdlMatchesTableTest, LibraryAndClass) {
   EXPECT_TRUE(std::regex_search(idl_, std::regex(R"(version\(1\.0\)\s*,\s*lcid\(0x409\)\s*\]\s*library\s+Lumetra\b)")));
   EXPECT_TRUE(std::regex_search(idl_, std::regex(R"(importlib\("stdole2\.tlb"\))")));
   EXPECT_TRUE(std::regex_search(
-      idl_, std::regex(R"(helpstring\("LumetraCOM"\)\s*\]\s*coclass\s+LumetraCOM\s*\{\s*\[default\]\s*interface\s+ILumetraCOM\s*;)")));
+      idl_,
+      std::regex(
+          R"(helpstring\("LumetraCOM"\)\s*\]\s*coclass\s+LumetraCOM\s*\{\s*\[default\]\s*interface\s+ILumetraCOM\s*;)")));
 }
 
 }  // namespace

@@ -70,7 +70,8 @@ const Variant kFailed = Variant::I4(0);
 const Variant kNoHandle = Variant::I8(0);
 
 TEST_F(LumetraComTest, BuildNavigateFormatAndFree) {
-  Variant root = Create(u" {\"order\": {\"id\": 1.50, \"lines\": [{\"sku\": \"A\"}, {\"sku\": \"B\"}]}, \"ok\": true, \"x\": null} ");
+  Variant root = Create(
+      u" {\"order\": {\"id\": 1.50, \"lines\": [{\"sku\": \"A\"}, {\"sku\": \"B\"}]}, \"ok\": true, \"x\": null} ");
   ASSERT_TRUE(IsHandle(root));
   EXPECT_EQ(Value(root, u"order.id"), Variant::String(u"1.50"));
   EXPECT_EQ(Value(root, u"order.lines[1].sku"), Variant::String(u"B"));
@@ -91,7 +92,8 @@ TEST_F(LumetraComTest, BuildNavigateFormatAndFree) {
   Variant first;
   ASSERT_EQ(com.JSONGetArrayElement(lines, 0, first), kOk);
   EXPECT_EQ(Value(first, u"sku"), Variant::String(u"A"));
-  EXPECT_EQ(Format(root), u"{\"order\":{\"id\":1.50,\"lines\":[{\"sku\":\"A\"},{\"sku\":\"B\"}]},\"ok\":true,\"x\":null}");
+  EXPECT_EQ(Format(root),
+            u"{\"order\":{\"id\":1.50,\"lines\":[{\"sku\":\"A\"},{\"sku\":\"B\"}]},\"ok\":true,\"x\":null}");
 
   Free(root);
   for (const Variant& dead : {root, lines, first}) {
@@ -138,13 +140,14 @@ TEST_F(LumetraComTest, AddingMembersAlwaysAppends) {
   com.JSONAddNode(a1, u"n", Variant::I4(12));
   com.JSONAddNodeAsNumber(a1, Variant::String(u"m"), Variant::I4(12));
   com.JSONAddNodeAsNumber(a1, Variant::String(u""), Variant::I4(7));  // empty key: nothing added
-  com.JSONAddNode(a1, u"", Variant::String(u"e"));                     // empty key is a key here
+  com.JSONAddNode(a1, u"", Variant::String(u"e"));                    // empty key is a key here
   com.JSONAddNodeAsNumber(a1, Variant::String(u"tiny"), Variant::R8(0.00001));
   com.JSONAddNodeAsNumber(a1, Variant::String(u"big"), Variant::R8(1e15));
   com.JSONAddNodeAsNumber(a1, Variant::String(u"digits"), Variant::R8(1.23456789012345e14));
   com.JSONAddNodeAsBool(a1, Variant::I4(5), Variant::String(u"tRuE"));  // key converted to text "5"
-  EXPECT_EQ(Format(root), u"{\"a\":{\"n\":\"12\",\"m\":12,\"\":\"e\",\"tiny\":1E-5,\"big\":1E15,"
-                          u"\"digits\":123456789012345,\"5\":true},\"a\":{}}");
+  EXPECT_EQ(Format(root),
+            u"{\"a\":{\"n\":\"12\",\"m\":12,\"\":\"e\",\"tiny\":1E-5,\"big\":1E15,"
+            u"\"digits\":123456789012345,\"5\":true},\"a\":{}}");
   EXPECT_EQ(Value(a1, u"tiny"), Variant::String(u"1E-5"));
   EXPECT_EQ(Value(a1, u"[\"5\"]"), Variant::Bool(true));
 

@@ -9,12 +9,31 @@ namespace {
 
 TEST(MethodTableTest, OrderAndDispatchIdentifiers) {
   const auto& table = MethodTable();
-  const char* expected_order[] = {
-      "JSONCreate",    "JSONGetElement",      "JSONGetNodeValue",    "JSONGetArrayElement", "JSONArrayCount",
-      "JSONFree",      "JSONAddElement",      "JSONAddNode",         "JSONFormat",          "JSONAddArray",
-      "JSONAddArrayElement", "JSONAddNodeAsNumber", "JSONAddNodeAsBool", "JSONGetPairKey", "JSONIsObject",
-      "JSONIsArray",   "JSONCount",           "JSONGetPair",         "JSONGetPairValue",    "JSONAddArrayElementNested",
-      "DSToJSON",      "SendMail",            "EncodeBase64",        "DecodeBase64",        "Version"};
+  const char* expected_order[] = {"JSONCreate",
+                                  "JSONGetElement",
+                                  "JSONGetNodeValue",
+                                  "JSONGetArrayElement",
+                                  "JSONArrayCount",
+                                  "JSONFree",
+                                  "JSONAddElement",
+                                  "JSONAddNode",
+                                  "JSONFormat",
+                                  "JSONAddArray",
+                                  "JSONAddArrayElement",
+                                  "JSONAddNodeAsNumber",
+                                  "JSONAddNodeAsBool",
+                                  "JSONGetPairKey",
+                                  "JSONIsObject",
+                                  "JSONIsArray",
+                                  "JSONCount",
+                                  "JSONGetPair",
+                                  "JSONGetPairValue",
+                                  "JSONAddArrayElementNested",
+                                  "DSToJSON",
+                                  "SendMail",
+                                  "EncodeBase64",
+                                  "DecodeBase64",
+                                  "Version"};
   std::set<int32_t> dispids;
   for (size_t row = 0; row < kMethodCount; ++row) {
     EXPECT_EQ(table[row].name, expected_order[row]);

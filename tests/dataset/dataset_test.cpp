@@ -54,9 +54,11 @@ TEST_P(DatasetFailureTest, FailsWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, DatasetFailureTest,
     ::testing::Values(
-        FailureCase{"closed append", [](Dataset& d) { d.Append(); }, "Cannot perform this operation on a closed dataset"},
+        FailureCase{"closed append", [](Dataset& d) { d.Append(); },
+                    "Cannot perform this operation on a closed dataset"},
         FailureCase{"closed edit", [](Dataset& d) { d.Edit(); }, "Cannot perform this operation on a closed dataset"},
-        FailureCase{"closed delete", [](Dataset& d) { d.Delete(); }, "Cannot perform this operation on a closed dataset"},
+        FailureCase{"closed delete", [](Dataset& d) { d.Delete(); },
+                    "Cannot perform this operation on a closed dataset"},
         FailureCase{"closed post", [](Dataset& d) { d.Post(); }, "Cannot perform this operation on a closed dataset"},
         FailureCase{"closed locate", [](Dataset& d) { d.Locate({}, {}); },
                     "Cannot perform this operation on a closed dataset"},

@@ -33,16 +33,17 @@ TEST_P(DateTextCaseTest, Converts) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DateTextCaseTest,
-    ::testing::Values(TextCase{"1899-12-30", 0}, TextCase{"2024-02-29", 45351}, TextCase{"2023-02-29", NAN},
-                      TextCase{"2024-02-29T12:00", 45351.5}, TextCase{"2024-02-29 06:00:00.5", 45351.25 + 0.5 / 86400},
-                      TextCase{"29/02/2024", 45351}, TextCase{"1/1/1900", 2}, TextCase{"29/2/2024 18:00", 45351.75},
-                      TextCase{"12:00", 0.5}, TextCase{"6:00:00", 0.25}, TextCase{"25:00", NAN},
-                      TextCase{"45351", 45351}, TextCase{"-1.25", -1.25}, TextCase{"1.5", 1.5},
-                      TextCase{"", NAN}, TextCase{"abc", NAN}, TextCase{"1e3", NAN}, TextCase{"2024-13-01", NAN},
-                      TextCase{"0000-01-01", NAN}, TextCase{"1/1/10000", NAN}),
-    lumetra::testing::NameFrom<&TextCase::text>{});
+INSTANTIATE_TEST_SUITE_P(Cases, DateTextCaseTest,
+                         ::testing::Values(TextCase{"1899-12-30", 0}, TextCase{"2024-02-29", 45351},
+                                           TextCase{"2023-02-29", NAN}, TextCase{"2024-02-29T12:00", 45351.5},
+                                           TextCase{"2024-02-29 06:00:00.5", 45351.25 + 0.5 / 86400},
+                                           TextCase{"29/02/2024", 45351}, TextCase{"1/1/1900", 2},
+                                           TextCase{"29/2/2024 18:00", 45351.75}, TextCase{"12:00", 0.5},
+                                           TextCase{"6:00:00", 0.25}, TextCase{"25:00", NAN}, TextCase{"45351", 45351},
+                                           TextCase{"-1.25", -1.25}, TextCase{"1.5", 1.5}, TextCase{"", NAN},
+                                           TextCase{"abc", NAN}, TextCase{"1e3", NAN}, TextCase{"2024-13-01", NAN},
+                                           TextCase{"0000-01-01", NAN}, TextCase{"1/1/10000", NAN}),
+                         lumetra::testing::NameFrom<&TextCase::text>{});
 
 TEST(DateTextTest, DaysUseTheRegionalDecimalSeparator) {
   SetDecimalSeparator(u',');
@@ -93,21 +94,21 @@ TEST_P(DayMonthYearTest, ReadsTheText) {
   EXPECT_EQ(form, DateForm::DayMonthYear) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, DayMonthYearTest,
-    ::testing::Values(DayMonthYearCase{"29-2-2024", false, 45351.0}, DayMonthYearCase{"29-02-2024", false, 45351.0},
-                      DayMonthYearCase{"17-5-90", false, 33010.0},  // 1990-05-17
-                      DayMonthYearCase{"4-3-21", false, 44259.0},   // 2021-03-04
-                      DayMonthYearCase{"30-2-2024", false, std::nullopt},
-                      DayMonthYearCase{"1-1-199", false, std::nullopt},
-                      DayMonthYearCase{"29-2-2024 18:00:00", false, std::nullopt},
-                      DayMonthYearCase{"29-2-2024 18:00:00", true, 45351.75},
-                      DayMonthYearCase{"29-2-2024 6:00:00.5", true, 45351.25 + 0.5 / 86400},
-                      DayMonthYearCase{"29-2-2024 06:00:00.125", true, 45351.25 + 0.125 / 86400},
-                      DayMonthYearCase{"29-2-2024", true, 45351.0},  // midnight: the date alone
-                      DayMonthYearCase{"29-2-2024T06:00:00", true, std::nullopt},
-                      DayMonthYearCase{"29-2-2024 06:00", true, std::nullopt}),
-    lumetra::testing::NameFrom<&DayMonthYearCase::text>{});
+INSTANTIATE_TEST_SUITE_P(Texts, DayMonthYearTest,
+                         ::testing::Values(DayMonthYearCase{"29-2-2024", false, 45351.0},
+                                           DayMonthYearCase{"29-02-2024", false, 45351.0},
+                                           DayMonthYearCase{"17-5-90", false, 33010.0},  // 1990-05-17
+                                           DayMonthYearCase{"4-3-21", false, 44259.0},   // 2021-03-04
+                                           DayMonthYearCase{"30-2-2024", false, std::nullopt},
+                                           DayMonthYearCase{"1-1-199", false, std::nullopt},
+                                           DayMonthYearCase{"29-2-2024 18:00:00", false, std::nullopt},
+                                           DayMonthYearCase{"29-2-2024 18:00:00", true, 45351.75},
+                                           DayMonthYearCase{"29-2-2024 6:00:00.5", true, 45351.25 + 0.5 / 86400},
+                                           DayMonthYearCase{"29-2-2024 06:00:00.125", true, 45351.25 + 0.125 / 86400},
+                                           DayMonthYearCase{"29-2-2024", true, 45351.0},  // midnight: the date alone
+                                           DayMonthYearCase{"29-2-2024T06:00:00", true, std::nullopt},
+                                           DayMonthYearCase{"29-2-2024 06:00", true, std::nullopt}),
+                         lumetra::testing::NameFrom<&DayMonthYearCase::text>{});
 
 TEST(PacketDatesTest, WriteTheDayMonthYearForm) {
   constexpr auto kForm = DateForm::DayMonthYear;

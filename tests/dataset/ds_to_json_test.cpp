@@ -21,11 +21,16 @@ using testing::RowView;
 
 std::string StatusName(RowStatus status) {
   switch (status) {
-    case RowStatus::Unchanged: return "unchanged";
-    case RowStatus::Inserted: return "inserted";
-    case RowStatus::Modified: return "modified";
-    case RowStatus::Deleted: return "deleted";
-    case RowStatus::DetailUpdated: return "detail";
+    case RowStatus::Unchanged:
+      return "unchanged";
+    case RowStatus::Inserted:
+      return "inserted";
+    case RowStatus::Modified:
+      return "modified";
+    case RowStatus::Deleted:
+      return "deleted";
+    case RowStatus::DetailUpdated:
+      return "detail";
   }
   return "?";
 }
@@ -92,6 +97,8 @@ TEST_P(DSToJSONCaseTest, Case) {
 
 const Variant kNull = Variant::Null();
 
+// One case to a few lines, laid out by hand.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, DSToJSONCaseTest,
     ::testing::Values(
@@ -251,6 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
       for (char c : info.param.title) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
       return name;
     });
+// clang-format on
 
 TEST(DSToJSONTest, APacketThatCannotBeLoadedThrows) {
   EXPECT_THROW(DSToJSON(u"<DATAPACKET", u"{}", u"ID", Key(Variant::I4(1)), u"M"), Error);
@@ -272,9 +280,9 @@ TEST(DSToJSONTest, AnArrayArgumentGivesItsElementsAsKeys) {
 
 TEST(DSToJSONTest, OurOutputLoadsAgainAndKeepsEverything) {
   // Two operations in a row: the second works on the output of the first.
-  const WideString first = DSToJSON(FixtureW("all_types.xml"),
-                                    u"{\"S\":\"nuevo\",\"WS\":\"€uro\",\"F\":0.1,\"D\":\"2024-02-29\",\"BLOB\":\"bytes\"}",
-                                    u"I4", Key(Variant::I4(99)), u"C");
+  const WideString first = DSToJSON(
+      FixtureW("all_types.xml"), u"{\"S\":\"nuevo\",\"WS\":\"€uro\",\"F\":0.1,\"D\":\"2024-02-29\",\"BLOB\":\"bytes\"}",
+      u"I4", Key(Variant::I4(99)), u"C");
   ASSERT_NE(first, u"");
   const WideString second = DSToJSON(first, u"{\"S\":\"otra\"}", u"I4", Key(Variant::I4(7)), u"M");
   ASSERT_NE(second, u"");

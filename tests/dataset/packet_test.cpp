@@ -24,15 +24,32 @@ const FieldDef& FieldNamed(const Schema& schema, const std::string& name) {
 TEST(PacketReaderTest, MapsEveryFieldType) {
   const LoadedPacket packet = ReadPacket(Fixture("all_types.xml"));
   const std::vector<std::pair<std::string, FieldType>> expected = {
-      {"S", FieldType::ftString},        {"FC", FieldType::ftFixedChar},  {"G", FieldType::ftGuid},
-      {"WS", FieldType::ftWideString},   {"FWC", FieldType::ftFixedWideChar},
-      {"I1", FieldType::ftShortint},     {"I2", FieldType::ftSmallint},   {"I4", FieldType::ftInteger},
-      {"AI", FieldType::ftAutoInc},      {"I8", FieldType::ftLargeint},   {"U1", FieldType::ftByte},
-      {"U2", FieldType::ftWord},         {"U4", FieldType::ftLongWord},   {"F", FieldType::ftFloat},
-      {"M", FieldType::ftCurrency},      {"B", FieldType::ftBCD},         {"FMT", FieldType::ftFMTBcd},
-      {"BO", FieldType::ftBoolean},      {"D", FieldType::ftDate},        {"T", FieldType::ftTime},
-      {"DT", FieldType::ftDateTime},     {"TS", FieldType::ftTimeStamp},  {"MEMO", FieldType::ftMemo},
-      {"WMEMO", FieldType::ftWideMemo},  {"BLOB", FieldType::ftBlob},     {"GR", FieldType::ftGraphic},
+      {"S", FieldType::ftString},
+      {"FC", FieldType::ftFixedChar},
+      {"G", FieldType::ftGuid},
+      {"WS", FieldType::ftWideString},
+      {"FWC", FieldType::ftFixedWideChar},
+      {"I1", FieldType::ftShortint},
+      {"I2", FieldType::ftSmallint},
+      {"I4", FieldType::ftInteger},
+      {"AI", FieldType::ftAutoInc},
+      {"I8", FieldType::ftLargeint},
+      {"U1", FieldType::ftByte},
+      {"U2", FieldType::ftWord},
+      {"U4", FieldType::ftLongWord},
+      {"F", FieldType::ftFloat},
+      {"M", FieldType::ftCurrency},
+      {"B", FieldType::ftBCD},
+      {"FMT", FieldType::ftFMTBcd},
+      {"BO", FieldType::ftBoolean},
+      {"D", FieldType::ftDate},
+      {"T", FieldType::ftTime},
+      {"DT", FieldType::ftDateTime},
+      {"TS", FieldType::ftTimeStamp},
+      {"MEMO", FieldType::ftMemo},
+      {"WMEMO", FieldType::ftWideMemo},
+      {"BLOB", FieldType::ftBlob},
+      {"GR", FieldType::ftGraphic},
       {"BY", FieldType::ftBytes},
   };
   ASSERT_EQ(packet.schema->fields.size(), expected.size());
@@ -132,7 +149,8 @@ TEST(PacketWriterTest, KeepsTheChangeLogAndTheRowStates) {
   const std::string written = WritePacket(*packet.schema, packet.rows);
   EXPECT_NE(written.find("CHANGE_LOG=\"5 0 4 3 2 8 4 0 2\""), std::string::npos) << written;
   EXPECT_NE(written.find("<ROW RowState=\"1\" ID=\"2\" NAME=\"dos\"/><ROW RowState=\"8\" ID=\"2\" NAME=\"DOS\"/>"),
-            std::string::npos) << written;
+            std::string::npos)
+      << written;
   EXPECT_NE(written.find("<ROW ID=\"1\" NAME=\"uno\"/>"), std::string::npos) << written;
   EXPECT_EQ(written.rfind("<?xml version=\"1.0\" standalone=\"yes\"?>", 0), 0u) << written;
 }
@@ -171,8 +189,7 @@ TEST_P(PacketRejectTest, NamesWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PacketRejectTest,
     ::testing::Values(
-        RejectCase{"<DATAPACKET", "line 1"},
-        RejectCase{"not xml at all", "line 1"},
+        RejectCase{"<DATAPACKET", "line 1"}, RejectCase{"not xml at all", "line 1"},
         RejectCase{"<DATAPACKET Version=\"2.0\"><METADATA></DATAPACKET>", "line 1"},
         RejectCase{"<PACKET/>", "the root element is 'PACKET', not DATAPACKET"},
         RejectCase{"<DATAPACKET Version=\"3.0\"/>", "unsupported Version '3.0'"},
@@ -184,15 +201,20 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\"/></FIELDS></METADATA></DATAPACKET>",
                    "field 'A' has no fieldtype"},
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"r99\"/></FIELDS></METADATA>"
-                   "</DATAPACKET>", "field 'A' has an unknown fieldtype 'r99'"},
+                   "</DATAPACKET>",
+                   "field 'A' has an unknown fieldtype 'r99'"},
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"i4\"/><FIELD attrname=\"a\" "
-                   "fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>", "field 'a' is defined twice"},
+                   "fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>",
+                   "field 'a' is defined twice"},
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A B\" fieldtype=\"i4\"/></FIELDS></METADATA>"
-                   "</DATAPACKET>", "field 'A B': the name cannot be used"},
+                   "</DATAPACKET>",
+                   "field 'A B': the name cannot be used"},
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"string\" WIDTH=\"x\"/></FIELDS>"
-                   "</METADATA></DATAPACKET>", "WIDTH of a FIELD is not a number: 'x'"},
+                   "</METADATA></DATAPACKET>",
+                   "WIDTH of a FIELD is not a number: 'x'"},
         RejectCase{"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"N\" fieldtype=\"nested\"/></FIELDS></METADATA>"
-                   "</DATAPACKET>", "nested field 'N' has no FIELDS"},
+                   "</DATAPACKET>",
+                   "nested field 'N' has no FIELDS"},
         RejectCase{"<DATAPACKET><ROWDATA/>" FIELDS_ID "</DATAPACKET>", "ROWDATA comes before METADATA"},
         RejectCase{"<DATAPACKET>" FIELDS_ID "<ROWDATA><ROW ID=\"40000\"/></ROWDATA></DATAPACKET>",
                    "row 1: '40000' is not a valid i2 value for field 'ID'"},

@@ -108,8 +108,7 @@ class TBufDatasetChangeTest : public TBufDatasetInteropTest, public ::testing::W
 TEST_P(TBufDatasetChangeTest, LoadsBackWithTheChange) {
   const InteropCase& c = GetParam();
   const std::string packet = ReadFile(WorkDir() / "peer.xml");
-  const WideString result =
-      DSToJSON(FromUtf8(packet), c.json, c.key_field, KeyValue::From(c.key), c.op);
+  const WideString result = DSToJSON(FromUtf8(packet), c.json, c.key_field, KeyValue::From(c.key), c.op);
   ASSERT_FALSE(result.empty());
   const std::filesystem::path ours = WorkDir() / ("ours_" + c.title + ".xml");
   std::ofstream(ours, std::ios::binary) << ToUtf8(result);
@@ -121,7 +120,10 @@ TEST_P(TBufDatasetChangeTest, LoadsBackWithTheChange) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TBufDatasetChangeTest,
     ::testing::Values(
-        InteropCase{"ModifyEveryType", u"M", u"ID", Variant::I4(3),
+        InteropCase{"ModifyEveryType",
+                    u"M",
+                    u"ID",
+                    Variant::I4(3),
                     uR"({"NAME":"Changed","PRICE":2.75,"ACTIVE":false,"BORN":"2024-02-29",
                         "STAMP":"2024-02-29T08:30:00.250","AT":"17:45:30.125","SMALL":-32768,
                         "BIG":9007199254740993,"CUR":12.3456,"TITLE":"Wide"})",
@@ -130,17 +132,27 @@ INSTANTIATE_TEST_SUITE_P(
                      " STAMP=2024-02-29 08:30:00.250 AT=17:45:30.125 SMALL=-32768 BIG=9007199254740993"
                      " CUR=12.3456 TITLE=Wide SEQ=3",
                      "changes 2", "next SEQ=4"}},
-        InteropCase{"ModifyTheirModifiedRecord", u"M", u"ID", Variant::I4(2), uR"({"name":"Robert","small":8})",
+        InteropCase{"ModifyTheirModifiedRecord",
+                    u"M",
+                    u"ID",
+                    Variant::I4(2),
+                    uR"({"name":"Robert","small":8})",
                     {"unmodified" + kAnn,
                      "modified ID=2 NAME=Robert PRICE=0.25 ACTIVE=false BORN=1985-12-01"
                      " STAMP=2020-01-31 00:00:01.000 AT=23:59:59.000 SMALL=8 BIG=-9 CUR=100 TITLE=T2 SEQ=2",
                      "unmodified" + kCid, "changes 1", "next SEQ=4"}},
-        InteropCase{"ModifyByTextKey", u"M", u"NAME", Variant::String(u"Ann"),
+        InteropCase{"ModifyByTextKey",
+                    u"M",
+                    u"NAME",
+                    Variant::String(u"Ann"),
                     uR"({"STAMP":null,"BORN":"1/2/1950","ACTIVE":false})",
                     {"modified ID=1 NAME=Ann PRICE=12.5 ACTIVE=false BORN=1950-02-01 STAMP=1899-12-30 00:00:00.000"
                      " AT=08:30:00.000 SMALL=-5 BIG=12345678901234 CUR=3.1416 TITLE=T1 SEQ=1",
                      "modified" + kBobby, "unmodified" + kCid, "changes 2", "next SEQ=4"}},
-        InteropCase{"Create", u"C", u"ID", Variant::I4(4),
+        InteropCase{"Create",
+                    u"C",
+                    u"ID",
+                    Variant::I4(4),
                     uR"({"NAME":"Dan","PRICE":1e-3,"BORN":"2000-01-01","STAMP":"2000-01-01 23:00"})",
                     {"unmodified" + kAnn, "modified" + kBobby, "unmodified" + kCid,
                      "inserted ID=4 NAME=Dan PRICE=0.001 ACTIVE=<null> BORN=2000-01-01"

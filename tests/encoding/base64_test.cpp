@@ -56,9 +56,9 @@ TEST(Base64DecodeTest, SkipsEverythingOutsideTheAlphabet) {
       {"TW\r\nFu", "Man"},
       {" T W F u ", "Man"},
       {"TQ==TWFu", std::string("M\x04\xD6\x16", 4)},  // padding neither ends nor is checked
-      {"-_TWFu", "Man"},                               // URL-safe characters are skipped
-      {"T\xC3\xA9WFu", "Man"},                         // non-ASCII bytes are skipped
-      {"TR==", "M"},                                   // leftover bits are dropped without check
+      {"-_TWFu", "Man"},                              // URL-safe characters are skipped
+      {"T\xC3\xA9WFu", "Man"},                        // non-ASCII bytes are skipped
+      {"TR==", "M"},                                  // leftover bits are dropped without check
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeBase64(c.text), c.bytes) << c.text;
 }

@@ -16,8 +16,9 @@ namespace fs = std::filesystem;
 class OutputFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("lumetra-output-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("lumetra-output-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -76,7 +77,7 @@ TEST_F(OutputFileTest, ReplacesTheWholeContentOfAnExistingFile) {
 TEST_F(OutputFileTest, RefusedPathsWriteNothing) {
   EXPECT_FALSE(WriteWholeFile(PathOf("missing-folder/f.bin"), "x"));
   EXPECT_FALSE(fs::exists(dir_ / "missing-folder"));  // the folder is never created
-  EXPECT_FALSE(WriteWholeFile(PathOf(""), "x"));       // the folder itself cannot be a file
+  EXPECT_FALSE(WriteWholeFile(PathOf(""), "x"));      // the folder itself cannot be a file
   EXPECT_FALSE(WriteWholeFile(PathOf("a?b"), "x"));
   EXPECT_FALSE(fs::exists(dir_ / "a?b"));
 }

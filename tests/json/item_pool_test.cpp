@@ -69,7 +69,8 @@ TEST(JsonItemPoolTest, ACreateFreeLoopDoesNotGrow) {
   Store store;
   const int64_t keeper = store.AdoptRoot(ParseJSON(u"{\"kept\":[1,2,3]}"));
   WideString text = u"[";
-  for (int i = 0; i < 2000; ++i) text += u"{\"id\":" + FromUtf8(std::to_string(i)) + u",\"name\":\"item with a long name\",\"tags\":[\"a\",\"b\"]},";
+  for (int i = 0; i < 2000; ++i)
+    text += u"{\"id\":" + FromUtf8(std::to_string(i)) + u",\"name\":\"item with a long name\",\"tags\":[\"a\",\"b\"]},";
   text += u"null]";
   const size_t blocks = ItemMemory().BlocksInUse();
   size_t held = 0;

@@ -8,7 +8,8 @@
 namespace lumetra::json {
 namespace {
 
-constexpr const char16_t* kDocument = uR"({
+constexpr const char16_t* kDocument =
+    uR"({
   "a": {"b": 1, "b ": 2, " b": 3},
   "a ": "a-space",
   "items": [10, 20, {"name": "n2"}],
@@ -133,14 +134,8 @@ TEST(JsonKeyPathTest, PathsFromAnObject) {
 
 TEST(JsonKeyPathTest, PathsFromAnArray) {
   const PathCase cases[] = {
-      {u"", kSelf},
-      {u"  ", kSelf},
-      {u"[1]", u"{\"k\":\"v\"}"},
-      {u"[1].k", u"\"v\""},
-      {u"[1]['k']", u"\"v\""},
-      {u"k", kNothing},
-      {u".k", kNothing},
-      {u"[0]x", kNothing},
+      {u"", kSelf},     {u"  ", kSelf},    {u"[1]", u"{\"k\":\"v\"}"}, {u"[1].k", u"\"v\""}, {u"[1]['k']", u"\"v\""},
+      {u"k", kNothing}, {u".k", kNothing}, {u"[0]x", kNothing},
   };
   auto document = ParseJSON(u"[0,{\"k\":\"v\"}]");
   ASSERT_NE(document, nullptr);
@@ -166,9 +161,8 @@ TEST(JsonKeyPathTest, FindsTheStoredItemItself) {
   auto& object = static_cast<TJSONObject&>(*document);
   TJSONValue* b = FindByKeyPath(object, u"a[0].b");
   EXPECT_EQ(b, FindByKeyPath(object, u"a[0].b"));
-  EXPECT_EQ(b, &static_cast<TJSONObject&>(static_cast<TJSONArray&>(object.Member(0).Value()).Element(0))
-                     .Member(0)
-                     .Value());
+  EXPECT_EQ(
+      b, &static_cast<TJSONObject&>(static_cast<TJSONArray&>(object.Member(0).Value()).Element(0)).Member(0).Value());
 }
 
 }  // namespace

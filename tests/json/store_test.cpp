@@ -53,8 +53,8 @@ TEST(JsonStoreTest, UnknownHandlesResolveToNothing) {
   Store store;
   EXPECT_EQ(store.Resolve(1), nullptr) << "empty store";
   const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
-  for (int64_t handle : {int64_t{0}, int64_t{-1}, root + 1, root + 64, kMaxHandle, kMaxHandle + 1,
-                         int64_t{1} << 32, root + (int64_t{1} << 32), INT64_MIN, INT64_MAX}) {
+  for (int64_t handle : {int64_t{0}, int64_t{-1}, root + 1, root + 64, kMaxHandle, kMaxHandle + 1, int64_t{1} << 32,
+                         root + (int64_t{1} << 32), INT64_MIN, INT64_MAX}) {
     EXPECT_EQ(store.Resolve(handle), nullptr) << handle;
   }
   EXPECT_NE(store.Resolve(root), nullptr);

@@ -25,7 +25,7 @@ TEST(TakeFirstTokenTest, SplitsAtTheFirstSeparator) {
     WideString text, separator, token, rest;
   };
   const Case cases[] = {
-      {u"a|b|c", u"|", u"a", u"b|c"}, {u"abc", u"|", u"abc", u""}, {u"|b", u"|", u"", u"b"},
+      {u"a|b|c", u"|", u"a", u"b|c"}, {u"abc", u"|", u"abc", u""},  {u"|b", u"|", u"", u"b"},
       {u"a|", u"|", u"a", u""},       {u"a||b", u"||", u"a", u"b"}, {u"", u"|", u"", u""},
       {u" b| c", u"|", u" b", u" c"}, {u"a|b", u"", u"a|b", u""},
   };
@@ -303,9 +303,9 @@ TEST(SmtpPortTest, LowSixteenBitsAnd465BecomesTwentyFiveWithTls) {
     bool tls;
     uint16_t expected;
   };
-  const Case cases[] = {{25, false, 25},      {465, true, 25},   {465, false, 465}, {587, true, 587},
-                        {65561, false, 25},   {0, false, 0},     {65536, true, 0},  {-1, false, 65535},
-                        {65536 + 465, true, 25}};
+  const Case cases[] = {{25, false, 25},  {465, true, 25},    {465, false, 465},
+                        {587, true, 587}, {65561, false, 25}, {0, false, 0},
+                        {65536, true, 0}, {-1, false, 65535}, {65536 + 465, true, 25}};
   for (const auto& c : cases) EXPECT_EQ(SmtpPort(c.port, c.tls), c.expected) << c.port << " " << c.tls;
 }
 
@@ -315,13 +315,19 @@ TEST(OffersLoginTest, ReadsAuthCapabilityLines) {
     bool expected;
   };
   const Case cases[] = {
-      {{"AUTH LOGIN PLAIN"}, true},        {{"auth=login"}, true},
-      {{"SIZE 100", "AUTH  xoauth2  Login"}, true}, {{"AUTH=PLAIN LOGIN"}, true},
-      {{"AUTH PLAIN CRAM-MD5"}, false},    {{"AUTHLOGIN"}, false},
-      {{"X-AUTH LOGIN"}, false},           {{"AUTH"}, false},
-      {{}, false},                         {{"AUTH PLAIN", "LOGIN"}, false},
+      {{"AUTH LOGIN PLAIN"}, true},
+      {{"auth=login"}, true},
+      {{"SIZE 100", "AUTH  xoauth2  Login"}, true},
+      {{"AUTH=PLAIN LOGIN"}, true},
+      {{"AUTH PLAIN CRAM-MD5"}, false},
+      {{"AUTHLOGIN"}, false},
+      {{"X-AUTH LOGIN"}, false},
+      {{"AUTH"}, false},
+      {{}, false},
+      {{"AUTH PLAIN", "LOGIN"}, false},
   };
-  for (const auto& c : cases) EXPECT_EQ(OffersLogin(c.capabilities), c.expected) << ::testing::PrintToString(c.capabilities);
+  for (const auto& c : cases)
+    EXPECT_EQ(OffersLogin(c.capabilities), c.expected) << ::testing::PrintToString(c.capabilities);
 }
 
 }  // namespace

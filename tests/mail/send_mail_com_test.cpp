@@ -23,16 +23,15 @@ TEST(LumetraComSendMailTest, DeliversToTheServer) {
   RecordingReporter reporter;
   LumetraCOM com(reporter);
   WideString res = u"stale";
-  EXPECT_EQ(com.SendMail(u"to@example.com; other@example.com", u"cc@example.com", u"bcc@example.com",
-                         u"Asunto", u"<b>Mensaje</b>", u"", u"me@example.com", u"", u"127.0.0.1", server.port(),
-                         false, res),
+  EXPECT_EQ(com.SendMail(u"to@example.com; other@example.com", u"cc@example.com", u"bcc@example.com", u"Asunto",
+                         u"<b>Mensaje</b>", u"", u"me@example.com", u"", u"127.0.0.1", server.port(), false, res),
             kOk);
   EXPECT_EQ(res, u"Correo enviado correctamente.");
   EXPECT_TRUE(reporter.reports.empty());
   ASSERT_EQ(server.MessageCount(), 1);
   const auto m = server.Message(1);
-  EXPECT_EQ(m.recipients, (std::vector<std::string>{"to@example.com", "other@example.com", "cc@example.com",
-                                                    "bcc@example.com"}));
+  EXPECT_EQ(m.recipients,
+            (std::vector<std::string>{"to@example.com", "other@example.com", "cc@example.com", "bcc@example.com"}));
   EXPECT_EQ(m.Header("Subject"), "Asunto");
   ASSERT_EQ(m.parts.size(), 1u);
   EXPECT_EQ(m.parts[0].bytes, "<b>Mensaje</b>");

@@ -49,7 +49,7 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 
 struct Send {
   WideString to, cc, bcc, subject = u"Test", body = u"<p>body</p>", attachments, user = u"sender@example.com",
-                                       password = u"pw", from_address;
+                          password = u"pw", from_address;
   bool tls = false;
 };
 
@@ -94,11 +94,13 @@ TEST(SendMailTest, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
   EXPECT_EQ(m.mail_from, "sender@example.com");
   EXPECT_EQ(m.recipients, (std::vector<std::string>{"john@example.com", "ann@example.com", "jose@example.es",
                                                     "hidden@example.com", "john@example.com"}));
-  EXPECT_EQ(m.HeaderNames(), (std::vector<std::string>{"From", "To", "Cc", "Subject", "Date", "MIME-Version",
-                                                       "Content-Type"}));
+  EXPECT_EQ(m.HeaderNames(),
+            (std::vector<std::string>{"From", "To", "Cc", "Subject", "Date", "MIME-Version", "Content-Type"}));
   EXPECT_EQ(m.Header("From"), "\"sender@example.com\" <sender@example.com>");
   EXPECT_EQ(m.Header("To"), "\"Doe, John\" <john@example.com>, ann@example.com");
-  EXPECT_EQ(m.Header("Cc"), "Jos\xc3\xa9 \xc3\x91u\xc3\xb1" "ez <jose@example.es>");
+  EXPECT_EQ(m.Header("Cc"),
+            "Jos\xc3\xa9 \xc3\x91u\xc3\xb1"
+            "ez <jose@example.es>");
   EXPECT_EQ(m.Header("Subject"), ToUtf8(send.subject));
   EXPECT_EQ(m.Header("MIME-Version"), "1.0");
   EXPECT_EQ(m.defects, 0);
@@ -174,8 +176,8 @@ TEST(SendMailTest, TlsRequestedButNotOfferedSendsNothing) {
   send.tls = true;
   WideString result;
   try {
-    SendMailMessage(send.to, u"", u"", u"s", u"b", u"", u"u", u"p", u"127.0.0.1", u"", u"", server.port(), true,
-                    result, kTestReplyLimit);
+    SendMailMessage(send.to, u"", u"", u"s", u"b", u"", u"u", u"p", u"127.0.0.1", u"", u"", server.port(), true, result,
+                    kTestReplyLimit);
     FAIL() << "sent without TLS";
   } catch (const Error& error) {
     EXPECT_EQ(error.message(), "SSL is not available on this server.");

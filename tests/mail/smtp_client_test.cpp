@@ -69,10 +69,10 @@ struct Scenario {
 };
 
 TEST(SmtpClientTest, ConversationsAndTheirFailures) {
-  const auto reply = [](const char* verb, const char* text) {
-    return [=](SmtpScript& s) { s.replies[verb] = text; };
-  };
+  const auto reply = [](const char* verb, const char* text) { return [=](SmtpScript& s) { s.replies[verb] = text; }; };
   const auto no_change = [](SmtpScript&) {};
+  // One scenario to a line or two, laid out by hand.
+  // clang-format off
   const Scenario scenarios[] = {
       {"authenticated delivery", no_change, {.user = u"user"}, {}, {"EHLO", "AUTH", "CRED", "CRED", "MAIL", "RCPT", "DATA", "QUIT"}},
       {"no user name: no AUTH", no_change, {}, {}, {"EHLO", "MAIL", "RCPT", "DATA", "QUIT"}},
@@ -122,6 +122,7 @@ TEST(SmtpClientTest, ConversationsAndTheirFailures) {
       {"silence after the data", reply(".", ""), {.reply_limit = std::chrono::milliseconds(300)},
        {"Deliver", "The server did not reply within 300 ms.", true}, {"EHLO", "MAIL", "RCPT", "DATA"}},
   };
+  // clang-format on
   for (const auto& scenario : scenarios) {
     SCOPED_TRACE(scenario.name);
     SmtpScript script;

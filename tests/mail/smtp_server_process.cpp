@@ -27,7 +27,8 @@ constexpr int kStartLimitMs = 30000;
 std::string Unhex(const std::string& text) {
   if (text == "-") return "";
   std::string bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+    bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 

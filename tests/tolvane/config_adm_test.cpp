@@ -72,10 +72,14 @@ TEST(ConfigAdmTest, SameNameInOtherLetterCaseDoesNothing) {
 TEST(ConfigAdmTest, OnlyLettersAToZAreFoldedWhenComparingNames) {
   TempFolder folder;
   TKorConfig store(folder / "watch.exe");
-  store.OpenFile("\xD1" ".ini");
+  store.OpenFile(
+      "\xD1"
+      ".ini");
   store.SetSection("Tolvane");
 
-  store.OpenFile("\xF1" ".ini");
+  store.OpenFile(
+      "\xF1"
+      ".ini");
 
   EXPECT_EQ(store.FileName(), folder / "\xF1.ini");
   EXPECT_EQ(store.Section(), "DEFAULTSECTION");

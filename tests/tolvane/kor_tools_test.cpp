@@ -38,8 +38,7 @@ TEST(CompleteFileNameTest, FollowsTheCompletionRules) {
   };
   for (const CompletionCase& c : cases) {
     EXPECT_EQ(CompleteFileName(c.name, c.default_ext, c.executable), c.expected)
-        << "name \"" << c.name << "\", default extension \"" << c.default_ext << "\", executable "
-        << c.executable;
+        << "name \"" << c.name << "\", default extension \"" << c.default_ext << "\", executable " << c.executable;
   }
 }
 

@@ -14,11 +14,11 @@
 namespace tolvane {
 namespace {
 
+using testing::FakeClock;
+using testing::FakeFileTimes;
 using ::testing::InSequence;
 using ::testing::Return;
 using ::testing::StrictMock;
-using testing::FakeClock;
-using testing::FakeFileTimes;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -60,8 +60,9 @@ class TolvaneGuardTest : public ::testing::Test {
 };
 
 TEST_F(TolvaneGuardTest, ReadsItsSettingsFromTheTolvaneSection) {
-  WriteSettings("[Tolvane]\nLogFileName=logs\\w.log\nMaxTimeForProcess=$F\nKorAsyncProcess=bin/w.exe\n"
-                "[Other]\nMaxTimeForProcess=99\n");
+  WriteSettings(
+      "[Tolvane]\nLogFileName=logs\\w.log\nMaxTimeForProcess=$F\nKorAsyncProcess=bin/w.exe\n"
+      "[Other]\nMaxTimeForProcess=99\n");
   store_->SetSection("Other");
 
   const TolvaneGuard guard = MakeGuard();

@@ -1,13 +1,13 @@
 # Helpers shared by the Wine tests. Each test is its own script: it sources
 # this file, sets up what it needs in the prefix prepared by
-# scripts/test-windows.sh (WINEPREFIX, LUMETRA_EXE) and exits 0 on success.
+# scripts/test_windows.sh (WINEPREFIX, LUMETRA_EXE) and exits 0 on success.
 set -uo pipefail
 
-: "${WINEPREFIX:?set by scripts/test-windows.sh}"
-: "${LUMETRA_EXE:?set by scripts/test-windows.sh}"
+: "${WINEPREFIX:?set by scripts/test_windows.sh}"
+: "${LUMETRA_EXE:?set by scripts/test_windows.sh}"
 export WINEDEBUG=-all
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-work="${LUMETRA_TEST_WORK:?set by scripts/test-windows.sh}"
+work="${LUMETRA_TEST_WORK:?set by scripts/test_windows.sh}"
 
 # The Windows form of a Unix path on drive Z:.
 winpath() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }

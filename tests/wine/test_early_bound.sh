@@ -2,7 +2,7 @@
 # A C++ client bound to the function table of ILumetraCOM, with no display.
 source "$(dirname "$0")/lib.sh"
 unset DISPLAY
-: "${LUMETRA_CLIENT_EXE:?set by scripts/test-windows.sh}"
+: "${LUMETRA_CLIENT_EXE:?set by scripts/test_windows.sh}"
 
 register
 run_client w "$LUMETRA_CLIENT_EXE"

@@ -93,8 +93,7 @@ class PosixProcessControl final : public ProcessControl {
 ProcessId PosixProcessControl::FindProcessIdByPath(const std::string& path) {
   const std::string wanted = AnsiLowerCase(path);
   std::error_code error;
-  for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
-       entry.increment(error)) {
+  for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end; entry.increment(error)) {
     const std::optional<ProcessId> id = ProcessIdFromName(entry->path().filename().string());
     if (!id) continue;
     std::error_code link_error;

@@ -20,8 +20,7 @@ bool DirectoryExists(const std::string& path) {
 
 // Creates folder and the missing folders above it; a drive ("C:") or a root is never created.
 bool ForceDirectories(std::string folder) {
-  while (!folder.empty() && kPathDelimiters.find(folder.back()) != std::string_view::npos &&
-         folder.back() != ':') {
+  while (!folder.empty() && kPathDelimiters.find(folder.back()) != std::string_view::npos && folder.back() != ':') {
     folder.pop_back();
   }
   if (folder.size() < 3 || DirectoryExists(folder) || ExtractFilePath(folder) == folder) return true;

@@ -23,8 +23,8 @@ LRESULT CALLBACK CaptionOkButton(int code, WPARAM w_param, LPARAM l_param) {
 }  // namespace
 
 void ShowMessageDialog(DialogIcon icon, const std::wstring& title, const std::wstring& text) {
-  const UINT style = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND |
-                     (icon == DialogIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+  const UINT style =
+      MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | (icon == DialogIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
   const HookHandle hook(SetWindowsHookExW(WH_CBT, CaptionOkButton, nullptr, GetCurrentThreadId()));
   MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
 }

@@ -63,8 +63,8 @@ void WINAPI ServiceHost::ServiceMain(DWORD argc, char** argv) { running_host->Ma
 void ServiceHost::Main(DWORD argc, char** argv) {
   // Only the service of this process's name runs; a service installed under another name
   // (the suffix changed afterwards) finds nothing here and reports no status at all.
-  if (argc < 1 || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, argv[0], -1, service_.Name().c_str(), -1) !=
-                      CSTR_EQUAL) {
+  if (argc < 1 ||
+      CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, argv[0], -1, service_.Name().c_str(), -1) != CSTR_EQUAL) {
     return;
   }
   const SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExA(service_.Name().c_str(), ControlHandler, this);

@@ -89,15 +89,15 @@ class Variant {
   const Variant& deref() const { return is_byref() ? *value_.ref : *this; }
 
   // Payload accessors; each is valid only for its kinds.
-  int64_t signed_value() const { return value_.i; }      // I1, I2, I4, I8, Int; Bool as -1/0
-  uint64_t unsigned_value() const { return value_.u; }   // UI1, UI2, UI4, UI8, UInt
-  double double_value() const { return value_.d; }       // R8, Date
-  float single_value() const { return value_.f; }        // R4
-  int64_t currency_scaled() const { return value_.i; }   // Cy: value * 10000
-  bool bool_value() const { return value_.i != 0; }      // Bool
+  int64_t signed_value() const { return value_.i; }                 // I1, I2, I4, I8, Int; Bool as -1/0
+  uint64_t unsigned_value() const { return value_.u; }              // UI1, UI2, UI4, UI8, UInt
+  double double_value() const { return value_.d; }                  // R8, Date
+  float single_value() const { return value_.f; }                   // R4
+  int64_t currency_scaled() const { return value_.i; }              // Cy: value * 10000
+  bool bool_value() const { return value_.i != 0; }                 // Bool
   int32_t scode() const { return static_cast<int32_t>(value_.i); }  // Error
-  void* object() const { return value_.p; }              // Dispatch, Unknown
-  const WideString& string_value() const { return text_; }  // BStr
+  void* object() const { return value_.p; }                         // Dispatch, Unknown
+  const WideString& string_value() const { return text_; }          // BStr
   const DecimalValue& decimal_value() const { return decimal_; }
   const std::vector<Variant>& array_elements() const;  // Array kinds; empty otherwise
 

@@ -40,8 +40,8 @@ ClassObjectRegistration::~ClassObjectRegistration() {
 }
 
 HRESULT ClassObjectRegistration::Register(REFCLSID clsid, IUnknown* factory) {
-  HRESULT hr = CoRegisterClassObject(clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED,
-                                     &cookie_);
+  HRESULT hr =
+      CoRegisterClassObject(clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie_);
   registered_ = SUCCEEDED(hr);
   return hr;
 }

@@ -12,7 +12,9 @@ template <typename T>
 class ComPtr {
  public:
   ComPtr() = default;
-  ComPtr(const ComPtr& other) : p_(other.p_) { if (p_) p_->AddRef(); }
+  ComPtr(const ComPtr& other) : p_(other.p_) {
+    if (p_) p_->AddRef();
+  }
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
   ~ComPtr() { Reset(); }
   ComPtr& operator=(ComPtr other) noexcept {

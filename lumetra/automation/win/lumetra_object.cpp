@@ -277,14 +277,13 @@ STDMETHODIMP LumetraObject::DSToJSON(BSTR* iXML, BSTR* iJSON, BSTR* iKeyField, V
   if (!ClearOut(oXML)) return E_POINTER;
   VariantArg key_value(&iKeyValue);
   WideString result;
-  HRESULT hr = object_.DSToJSON(TextRef(iXML), TextRef(iJSON), TextRef(iKeyField), key_value.get(),
-                                TextRef(iTypeOper), result);
+  HRESULT hr =
+      object_.DSToJSON(TextRef(iXML), TextRef(iJSON), TextRef(iKeyField), key_value.get(), TextRef(iTypeOper), result);
   return Deliver(hr, result, oXML);
 }
 
 STDMETHODIMP LumetraObject::SendMail(BSTR Destino, BSTR CC, BSTR CCO, BSTR Asunto, BSTR Mensaje, BSTR Adjuntos,
-                                     BSTR UserName, BSTR UserPass, BSTR Server, int Port, VARIANT_BOOL TSL,
-                                     BSTR* Res) {
+                                     BSTR UserName, BSTR UserPass, BSTR Server, int Port, VARIANT_BOOL TSL, BSTR* Res) {
   if (!ClearOut(Res)) return E_POINTER;
   WideString result;
   HRESULT hr = object_.SendMail(Text(Destino), Text(CC), Text(CCO), Text(Asunto), Text(Mensaje), Text(Adjuntos),

@@ -55,8 +55,8 @@ class RegKey {
 bool WriteString(const Scope& scope, const std::wstring& path, const wchar_t* name, const std::wstring& value,
                  REGSAM view = 0) {
   RegKey key;
-  if (RegCreateKeyExW(scope.root, (scope.prefix + path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_WRITE | view, nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(scope.root, (scope.prefix + path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | view,
+                      nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -196,9 +196,9 @@ void UnregisterServer(bool per_user) {
   unregister_fn(LIBID_Lumetra, 1, 0, 0x409, SYS_WIN32);
 
   const std::wstring clsid = L"CLSID\\" + GuidString(CLSID_LumetraCOM);
-  for (const std::wstring& key : {clsid + L"\\TypeLib", clsid + L"\\Version", clsid + L"\\ProgID",
-                                  std::wstring(kProgId) + L"\\Clsid", std::wstring(kProgId),
-                                  clsid + L"\\LocalServer32", clsid}) {
+  for (const std::wstring& key :
+       {clsid + L"\\TypeLib", clsid + L"\\Version", clsid + L"\\ProgID", std::wstring(kProgId) + L"\\Clsid",
+        std::wstring(kProgId), clsid + L"\\LocalServer32", clsid}) {
     DeleteKey(scope, key);
   }
   UnregisterForBothBitnesses(scope);

@@ -13,12 +13,9 @@ struct SwitchName {
 };
 
 constexpr SwitchName kSwitches[] = {
-    {L"AUTOMATION", StartMode::Automation, false},
-    {L"EMBEDDING", StartMode::Automation, false},
-    {L"REGSERVER", StartMode::RegServer, false},
-    {L"UNREGSERVER", StartMode::UnregServer, false},
-    {L"REGSERVERPERUSER", StartMode::RegServer, true},
-    {L"UNREGSERVERPERUSER", StartMode::UnregServer, true},
+    {L"AUTOMATION", StartMode::Automation, false},     {L"EMBEDDING", StartMode::Automation, false},
+    {L"REGSERVER", StartMode::RegServer, false},       {L"UNREGSERVER", StartMode::UnregServer, false},
+    {L"REGSERVERPERUSER", StartMode::RegServer, true}, {L"UNREGSERVERPERUSER", StartMode::UnregServer, true},
 };
 
 bool IsSwitch(const std::wstring& arg, const wchar_t* name) {

@@ -19,27 +19,68 @@ VARIANT Dereference(const VARIANT& v) {
     return plain;
   }
   switch (base) {
-    case VT_I1: V_I1(&plain) = *V_I1REF(&v); break;
-    case VT_I2: V_I2(&plain) = *V_I2REF(&v); break;
-    case VT_I4: V_I4(&plain) = *V_I4REF(&v); break;
-    case VT_I8: V_I8(&plain) = *V_I8REF(&v); break;
-    case VT_INT: V_INT(&plain) = *V_INTREF(&v); break;
-    case VT_UI1: V_UI1(&plain) = *V_UI1REF(&v); break;
-    case VT_UI2: V_UI2(&plain) = *V_UI2REF(&v); break;
-    case VT_UI4: V_UI4(&plain) = *V_UI4REF(&v); break;
-    case VT_UI8: V_UI8(&plain) = *V_UI8REF(&v); break;
-    case VT_UINT: V_UINT(&plain) = *V_UINTREF(&v); break;
-    case VT_R4: V_R4(&plain) = *V_R4REF(&v); break;
-    case VT_R8: V_R8(&plain) = *V_R8REF(&v); break;
-    case VT_CY: V_CY(&plain) = *V_CYREF(&v); break;
-    case VT_DATE: V_DATE(&plain) = *V_DATEREF(&v); break;
-    case VT_BSTR: V_BSTR(&plain) = *V_BSTRREF(&v); break;
-    case VT_DISPATCH: V_DISPATCH(&plain) = *V_DISPATCHREF(&v); break;
-    case VT_UNKNOWN: V_UNKNOWN(&plain) = *V_UNKNOWNREF(&v); break;
-    case VT_ERROR: V_ERROR(&plain) = *V_ERRORREF(&v); break;
-    case VT_BOOL: V_BOOL(&plain) = *V_BOOLREF(&v); break;
-    case VT_DECIMAL: V_DECIMAL(&plain) = *V_DECIMALREF(&v); break;  // overwrites vt: set below
-    default: break;
+    case VT_I1:
+      V_I1(&plain) = *V_I1REF(&v);
+      break;
+    case VT_I2:
+      V_I2(&plain) = *V_I2REF(&v);
+      break;
+    case VT_I4:
+      V_I4(&plain) = *V_I4REF(&v);
+      break;
+    case VT_I8:
+      V_I8(&plain) = *V_I8REF(&v);
+      break;
+    case VT_INT:
+      V_INT(&plain) = *V_INTREF(&v);
+      break;
+    case VT_UI1:
+      V_UI1(&plain) = *V_UI1REF(&v);
+      break;
+    case VT_UI2:
+      V_UI2(&plain) = *V_UI2REF(&v);
+      break;
+    case VT_UI4:
+      V_UI4(&plain) = *V_UI4REF(&v);
+      break;
+    case VT_UI8:
+      V_UI8(&plain) = *V_UI8REF(&v);
+      break;
+    case VT_UINT:
+      V_UINT(&plain) = *V_UINTREF(&v);
+      break;
+    case VT_R4:
+      V_R4(&plain) = *V_R4REF(&v);
+      break;
+    case VT_R8:
+      V_R8(&plain) = *V_R8REF(&v);
+      break;
+    case VT_CY:
+      V_CY(&plain) = *V_CYREF(&v);
+      break;
+    case VT_DATE:
+      V_DATE(&plain) = *V_DATEREF(&v);
+      break;
+    case VT_BSTR:
+      V_BSTR(&plain) = *V_BSTRREF(&v);
+      break;
+    case VT_DISPATCH:
+      V_DISPATCH(&plain) = *V_DISPATCHREF(&v);
+      break;
+    case VT_UNKNOWN:
+      V_UNKNOWN(&plain) = *V_UNKNOWNREF(&v);
+      break;
+    case VT_ERROR:
+      V_ERROR(&plain) = *V_ERRORREF(&v);
+      break;
+    case VT_BOOL:
+      V_BOOL(&plain) = *V_BOOLREF(&v);
+      break;
+    case VT_DECIMAL:
+      V_DECIMAL(&plain) = *V_DECIMALREF(&v);
+      break;  // overwrites vt: set below
+    default:
+      break;
   }
   V_VT(&plain) = base;
   return plain;
@@ -75,10 +116,25 @@ namespace {
 // The kinds whose array elements fit the data field of a VARIANT.
 bool IsPlainElementType(VARTYPE type) {
   switch (type) {
-    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
-    case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR:
-    case VT_ERROR: case VT_BOOL: case VT_DISPATCH: case VT_UNKNOWN:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_INT:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BSTR:
+    case VT_ERROR:
+    case VT_BOOL:
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
       return true;
     default:
       return false;
@@ -128,29 +184,52 @@ Variant FromVariant(const VARIANT& in) {
   const VARTYPE type = V_VT(&v);
   if (type & VT_ARRAY) return Variant::ArrayOf(type & VT_TYPEMASK, ArrayElements(V_ARRAY(&v), type & VT_TYPEMASK));
   switch (type) {
-    case VT_EMPTY: return Variant();
-    case VT_NULL: return Variant::Null();
-    case VT_I1: return Variant::I1(V_I1(&v));
-    case VT_I2: return Variant::I2(V_I2(&v));
-    case VT_I4: return Variant::I4(V_I4(&v));
-    case VT_I8: return Variant::I8(V_I8(&v));
-    case VT_INT: return Variant::Int(V_INT(&v));
-    case VT_UI1: return Variant::UI1(V_UI1(&v));
-    case VT_UI2: return Variant::UI2(V_UI2(&v));
-    case VT_UI4: return Variant::UI4(V_UI4(&v));
-    case VT_UI8: return Variant::UI8(V_UI8(&v));
-    case VT_UINT: return Variant::UInt(V_UINT(&v));
-    case VT_R4: return Variant::R4(V_R4(&v));
-    case VT_R8: return Variant::R8(V_R8(&v));
-    case VT_CY: return Variant::Currency(V_CY(&v).int64);
-    case VT_DATE: return Variant::Date(V_DATE(&v));
-    case VT_BSTR: return Variant::String(FromBstr(V_BSTR(&v)));
-    case VT_DISPATCH: return Variant::Dispatch(V_DISPATCH(&v));
-    case VT_UNKNOWN: return Variant::Unknown(V_UNKNOWN(&v));
-    case VT_ERROR: return Variant::ErrorCode(V_ERROR(&v));
-    case VT_BOOL: return Variant::Bool(V_BOOL(&v) != VARIANT_FALSE);
-    case VT_DECIMAL: return Variant::Decimal(FromDecimal(V_DECIMAL(&v)));
-    default: return Variant::ArrayOf(type);  // a kind the object has no value for: only its code matters
+    case VT_EMPTY:
+      return Variant();
+    case VT_NULL:
+      return Variant::Null();
+    case VT_I1:
+      return Variant::I1(V_I1(&v));
+    case VT_I2:
+      return Variant::I2(V_I2(&v));
+    case VT_I4:
+      return Variant::I4(V_I4(&v));
+    case VT_I8:
+      return Variant::I8(V_I8(&v));
+    case VT_INT:
+      return Variant::Int(V_INT(&v));
+    case VT_UI1:
+      return Variant::UI1(V_UI1(&v));
+    case VT_UI2:
+      return Variant::UI2(V_UI2(&v));
+    case VT_UI4:
+      return Variant::UI4(V_UI4(&v));
+    case VT_UI8:
+      return Variant::UI8(V_UI8(&v));
+    case VT_UINT:
+      return Variant::UInt(V_UINT(&v));
+    case VT_R4:
+      return Variant::R4(V_R4(&v));
+    case VT_R8:
+      return Variant::R8(V_R8(&v));
+    case VT_CY:
+      return Variant::Currency(V_CY(&v).int64);
+    case VT_DATE:
+      return Variant::Date(V_DATE(&v));
+    case VT_BSTR:
+      return Variant::String(FromBstr(V_BSTR(&v)));
+    case VT_DISPATCH:
+      return Variant::Dispatch(V_DISPATCH(&v));
+    case VT_UNKNOWN:
+      return Variant::Unknown(V_UNKNOWN(&v));
+    case VT_ERROR:
+      return Variant::ErrorCode(V_ERROR(&v));
+    case VT_BOOL:
+      return Variant::Bool(V_BOOL(&v) != VARIANT_FALSE);
+    case VT_DECIMAL:
+      return Variant::Decimal(FromDecimal(V_DECIMAL(&v)));
+    default:
+      return Variant::ArrayOf(type);  // a kind the object has no value for: only its code matters
   }
 }
 
@@ -170,25 +249,79 @@ HRESULT ToVariant(const Variant& value, VARIANT* out) {
   VariantInit(out);
   const Variant& v = value.deref();
   switch (v.type()) {
-    case vt::Empty: break;
-    case vt::Null: V_VT(out) = VT_NULL; break;
-    case vt::I1: V_VT(out) = VT_I1; V_I1(out) = static_cast<CHAR>(v.signed_value()); break;
-    case vt::I2: V_VT(out) = VT_I2; V_I2(out) = static_cast<SHORT>(v.signed_value()); break;
-    case vt::I4: V_VT(out) = VT_I4; V_I4(out) = static_cast<LONG>(v.signed_value()); break;
-    case vt::I8: V_VT(out) = VT_I8; V_I8(out) = v.signed_value(); break;
-    case vt::Int: V_VT(out) = VT_INT; V_INT(out) = static_cast<INT>(v.signed_value()); break;
-    case vt::UI1: V_VT(out) = VT_UI1; V_UI1(out) = static_cast<BYTE>(v.unsigned_value()); break;
-    case vt::UI2: V_VT(out) = VT_UI2; V_UI2(out) = static_cast<USHORT>(v.unsigned_value()); break;
-    case vt::UI4: V_VT(out) = VT_UI4; V_UI4(out) = static_cast<ULONG>(v.unsigned_value()); break;
-    case vt::UI8: V_VT(out) = VT_UI8; V_UI8(out) = v.unsigned_value(); break;
-    case vt::UInt: V_VT(out) = VT_UINT; V_UINT(out) = static_cast<UINT>(v.unsigned_value()); break;
-    case vt::R4: V_VT(out) = VT_R4; V_R4(out) = v.single_value(); break;
-    case vt::R8: V_VT(out) = VT_R8; V_R8(out) = v.double_value(); break;
-    case vt::Date: V_VT(out) = VT_DATE; V_DATE(out) = v.double_value(); break;
-    case vt::Cy: V_VT(out) = VT_CY; V_CY(out).int64 = v.currency_scaled(); break;
-    case vt::Bool: V_VT(out) = VT_BOOL; V_BOOL(out) = v.bool_value() ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case vt::Error: V_VT(out) = VT_ERROR; V_ERROR(out) = v.scode(); break;
-    case vt::Decimal: V_DECIMAL(out) = ToDecimal(v.decimal_value()); V_VT(out) = VT_DECIMAL; break;
+    case vt::Empty:
+      break;
+    case vt::Null:
+      V_VT(out) = VT_NULL;
+      break;
+    case vt::I1:
+      V_VT(out) = VT_I1;
+      V_I1(out) = static_cast<CHAR>(v.signed_value());
+      break;
+    case vt::I2:
+      V_VT(out) = VT_I2;
+      V_I2(out) = static_cast<SHORT>(v.signed_value());
+      break;
+    case vt::I4:
+      V_VT(out) = VT_I4;
+      V_I4(out) = static_cast<LONG>(v.signed_value());
+      break;
+    case vt::I8:
+      V_VT(out) = VT_I8;
+      V_I8(out) = v.signed_value();
+      break;
+    case vt::Int:
+      V_VT(out) = VT_INT;
+      V_INT(out) = static_cast<INT>(v.signed_value());
+      break;
+    case vt::UI1:
+      V_VT(out) = VT_UI1;
+      V_UI1(out) = static_cast<BYTE>(v.unsigned_value());
+      break;
+    case vt::UI2:
+      V_VT(out) = VT_UI2;
+      V_UI2(out) = static_cast<USHORT>(v.unsigned_value());
+      break;
+    case vt::UI4:
+      V_VT(out) = VT_UI4;
+      V_UI4(out) = static_cast<ULONG>(v.unsigned_value());
+      break;
+    case vt::UI8:
+      V_VT(out) = VT_UI8;
+      V_UI8(out) = v.unsigned_value();
+      break;
+    case vt::UInt:
+      V_VT(out) = VT_UINT;
+      V_UINT(out) = static_cast<UINT>(v.unsigned_value());
+      break;
+    case vt::R4:
+      V_VT(out) = VT_R4;
+      V_R4(out) = v.single_value();
+      break;
+    case vt::R8:
+      V_VT(out) = VT_R8;
+      V_R8(out) = v.double_value();
+      break;
+    case vt::Date:
+      V_VT(out) = VT_DATE;
+      V_DATE(out) = v.double_value();
+      break;
+    case vt::Cy:
+      V_VT(out) = VT_CY;
+      V_CY(out).int64 = v.currency_scaled();
+      break;
+    case vt::Bool:
+      V_VT(out) = VT_BOOL;
+      V_BOOL(out) = v.bool_value() ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    case vt::Error:
+      V_VT(out) = VT_ERROR;
+      V_ERROR(out) = v.scode();
+      break;
+    case vt::Decimal:
+      V_DECIMAL(out) = ToDecimal(v.decimal_value());
+      V_VT(out) = VT_DECIMAL;
+      break;
     case vt::BStr: {
       BSTR text = ToBstr(v.string_value());
       if (text == nullptr) return E_OUTOFMEMORY;
@@ -204,7 +337,8 @@ HRESULT ToVariant(const Variant& value, VARIANT* out) {
       V_UNKNOWN(out) = object;
       break;
     }
-    default: break;  // no other kind is ever a result
+    default:
+      break;  // no other kind is ever a result
   }
   return S_OK;
 }

@@ -84,7 +84,8 @@ WideString WindowsConversions::BstrFromCy(int64_t scaled_by_10000) const {
   CY cy;
   cy.int64 = scaled_by_10000;
   Bstr text;
-  if (FAILED(VarBstrFromCy(cy, LOCALE_USER_DEFAULT, 0, text.Put()))) return PlatformConversions::BstrFromCy(scaled_by_10000);
+  if (FAILED(VarBstrFromCy(cy, LOCALE_USER_DEFAULT, 0, text.Put())))
+    return PlatformConversions::BstrFromCy(scaled_by_10000);
   return FromBstr(text.get());
 }
 

@@ -14,8 +14,7 @@ bool CreateAndWrite(WideStringView path, std::string_view bytes) {
   if (!bytes.empty()) {
     DWORD written = 0;
     ok = bytes.size() <= MAXDWORD &&
-         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   }
   return CloseHandle(file) && ok;
 }

@@ -13,8 +13,6 @@ DynamicLibrary DynamicLibrary::Load(const std::string& file_name, std::string& e
   return DynamicLibrary(handle);
 }
 
-void* DynamicLibrary::Find(const char* symbol) const noexcept {
-  return handle_ ? dlsym(handle_, symbol) : nullptr;
-}
+void* DynamicLibrary::Find(const char* symbol) const noexcept { return handle_ ? dlsym(handle_, symbol) : nullptr; }
 
 }  // namespace lumetra::mail

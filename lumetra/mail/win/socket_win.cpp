@@ -17,9 +17,9 @@ constexpr std::intptr_t kClosed = -1;
 
 std::string ErrorText(int error) {
   char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string message = "Socket Error # " + std::to_string(error);
   if (length > 0 && text) {
     std::string detail(text, length);
@@ -87,8 +87,7 @@ SOCKET ConnectOne(const addrinfo& address, Clock::time_point deadline, int& erro
       error = WSAGetLastError();
     } else {
       int length = sizeof error;
-      if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
-        error = WSAGetLastError();
+      if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) error = WSAGetLastError();
       if (error == 0 && FD_ISSET(s, &writable)) return s;
       if (error == 0) error = WSAECONNREFUSED;
     }

@@ -57,7 +57,6 @@ bool WriteSettings(const WorkerSandbox& sandbox) {
 
 class GuardWithWorkerTest : public ::testing::Test {
  protected:
-
   ProcessId StartWorker() {
     EXPECT_TRUE(processes_.StartProcess(sandbox_.WorkerPath(), ""));
     EXPECT_TRUE(sandbox_.WaitForWorkers(1));

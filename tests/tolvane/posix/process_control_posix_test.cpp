@@ -65,8 +65,8 @@ TEST(ProcessControlPosixTest, StartsTheProgramWithNoArgumentsInTheCallersFolder)
   ASSERT_TRUE(sandbox.WaitForWorkers(1));
 
   const ProcessId worker = processes->FindProcessIdByPath(sandbox.WorkerPath());
-  EXPECT_THAT(sandbox.StartLines(), ElementsAre("started " + std::to_string(worker) + " 1 " +
-                                                std::filesystem::current_path().string()));
+  EXPECT_THAT(sandbox.StartLines(),
+              ElementsAre("started " + std::to_string(worker) + " 1 " + std::filesystem::current_path().string()));
 }
 
 TEST(ProcessControlPosixTest, LeavesNoChildBehind) {

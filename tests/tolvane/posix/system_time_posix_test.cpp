@@ -65,8 +65,8 @@ TEST(SystemLocalClockTest, ReadsTheLocalTime) {
   const auto encode_local = [](std::time_t when) {
     std::tm fields{};
     ::localtime_r(&when, &fields);
-    return EncodeDateTime({fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min,
-                           fields.tm_sec, 0});
+    return EncodeDateTime(
+        {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec, 0});
   };
   const TDateTime before = encode_local(std::time(nullptr));
   const TDateTime now = SystemLocalClock().Now();

@@ -1,5 +1,5 @@
 # Helpers shared by the Tolvane tests under Wine (tests/wine/test_tolvane_*.sh). A test sources
-# this file; it needs the prefix that scripts/test-windows.sh prepares (WINEPREFIX) and the
+# this file; it needs the prefix that scripts/test_windows.sh prepares (WINEPREFIX) and the
 # programs it built:
 #   TOLVANE_EXE          Tolvane.exe
 #   TOLVANE_WORKER_EXE   the stand-in worker (tests/wine/tolvane/worker.cpp)
@@ -7,7 +7,7 @@
 # Each test copies the programs into folders of its own on drive C:, whose names hold a space.
 set -uo pipefail
 
-: "${WINEPREFIX:?set by scripts/test-windows.sh}"
+: "${WINEPREFIX:?set by scripts/test_windows.sh}"
 : "${TOLVANE_EXE:?the path of Tolvane.exe}"
 : "${TOLVANE_WORKER_EXE:?the path of the test worker tolvane_wine_worker.exe}"
 TOLVANE_PROBE_EXE="${TOLVANE_PROBE_EXE:-$(dirname "$TOLVANE_WORKER_EXE")/tolvane_wine_probe.exe}"

@@ -2,18 +2,18 @@
 # Builds Lumetra.exe and Tolvane.exe with mingw-w64 and runs the Wine tests (tests/wine/test_*.sh)
 # in a fresh Wine prefix. Ends with the line "N passed, N failed" and fails
 # when any test failed.
-# Usage: scripts/test-windows.sh [TEST_NAME...]   (default: every test)
+# Usage: scripts/test_windows.sh [TEST_NAME...]   (default: every test)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 scripts/setup.sh windows || exit 1
 # The XML library of the dataset engine, built from Debian's source package.
-scripts/build-libxml2-windows.sh || exit 1
+scripts/build_libxml2_windows.sh || exit 1
 
 build="$root/build/windows"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON >/dev/null || exit 1
 cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client \
   Tolvane tolvane_wine_worker tolvane_wine_probe || exit 1
 

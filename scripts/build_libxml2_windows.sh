@@ -9,7 +9,7 @@
 # apt-get source needs deb-src entries; they are set up here in a private
 # apt configuration under build/apt (the system's sources are not touched),
 # derived from the system's own deb entries.
-# Usage: scripts/build-libxml2-windows.sh
+# Usage: scripts/build_libxml2_windows.sh
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 prefix="$root/build/windows-deps"
@@ -58,7 +58,7 @@ src="$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libxml2-*' | head -n 
 [[ -n "$src" && -f "$src/CMakeLists.txt" ]] || { echo "no libxml2 source with a CMakeLists.txt in $work" >&2; exit 1; }
 
 cmake -S "$src" -B "$work/build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DBUILD_SHARED_LIBS=OFF \

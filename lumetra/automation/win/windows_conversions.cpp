@@ -71,13 +71,16 @@ std::optional<int32_t> WindowsConversions::I4FromStr(WideStringView text) const 
 std::optional<double> WindowsConversions::R8FromStr(WideStringView text) const {
   Bstr s = Terminated(text);
   double value = 0;
-  return Checked<double>(VarR8FromStr(s.get(), LOCALE_USER_DEFAULT, 0, &value), value, vt::R8);
+  // The call comes first: an argument list does not order the call before the copy of `value`.
+  const HRESULT hr = VarR8FromStr(s.get(), LOCALE_USER_DEFAULT, 0, &value);
+  return Checked<double>(hr, value, vt::R8);
 }
 
 std::optional<bool> WindowsConversions::BoolFromStr(WideStringView text) const {
   Bstr s = Terminated(text);
   VARIANT_BOOL value = VARIANT_FALSE;
-  return Checked<bool>(VarBoolFromStr(s.get(), LOCALE_USER_DEFAULT, 0, &value), value != VARIANT_FALSE, vt::Bool);
+  const HRESULT hr = VarBoolFromStr(s.get(), LOCALE_USER_DEFAULT, 0, &value);
+  return Checked<bool>(hr, value != VARIANT_FALSE, vt::Bool);
 }
 
 WideString WindowsConversions::BstrFromCy(int64_t scaled_by_10000) const {

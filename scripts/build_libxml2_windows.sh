@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds libxml2 for 64-bit Windows from Debian's source package (the same
 # version as the native libxml2-dev, with Debian's patches applied) with
-# mingw-w64 and installs it as a static library into build/windows-deps.
+# mingw-w64 and installs it as a static library into a cache outside the
+# clone (LUMETRA_CACHE_DIR, by default ~/.cache/lumetra), one folder per
+# libxml2 and mingw-w64 version, so a fresh clone reuses it.
 # Only the parts Lumetra uses are built: no iconv, zlib, lzma, HTTP, FTP,
 # Python, programs or tests. The source is fetched into build/, never into
 # the repository.
@@ -9,10 +11,17 @@
 # apt-get source needs deb-src entries; they are set up here in a private
 # apt configuration under build/apt (the system's sources are not touched),
 # derived from the system's own deb entries.
-# Usage: scripts/build_libxml2_windows.sh
+# Usage: scripts/build_libxml2_windows.sh [--force | --print-prefix]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-prefix="$root/build/windows-deps"
+version="$(dpkg-query -W -f='${Version}' libxml2-dev 2>/dev/null || true)"
+compiler="$(x86_64-w64-mingw32-g++ -dumpversion 2>/dev/null || echo unknown)"
+cache="${LUMETRA_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/lumetra}"
+prefix="$cache/windows-deps/libxml2-${version:-latest}-mingw-$compiler"
+if [[ "${1:-}" == "--print-prefix" ]]; then
+  echo "$prefix"
+  exit 0
+fi
 work="$root/build/windows-deps-src/libxml2"
 apt_dir="$root/build/apt"
 
@@ -43,7 +52,6 @@ apt_options=(
 )
 apt-get "${apt_options[@]}" update -qq
 
-version="$(dpkg-query -W -f='${Version}' libxml2-dev 2>/dev/null || true)"
 rm -rf "$work"
 mkdir -p "$work"
 (

@@ -10,10 +10,11 @@ cd "$root"
 scripts/setup.sh windows || exit 1
 # The XML library of the dataset engine, built from Debian's source package.
 scripts/build_libxml2_windows.sh || exit 1
+deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
 
 build="$root/build/windows"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON >/dev/null || exit 1
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps" >/dev/null || exit 1
 cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client \
   Tolvane tolvane_wine_worker tolvane_wine_probe || exit 1
 

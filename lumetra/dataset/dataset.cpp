@@ -30,11 +30,9 @@ void FillAutoIncrement(const Schema& schema, const std::vector<Record>& rows, Re
 Dataset::Dataset() = default;
 Dataset::~Dataset() = default;
 
-Dataset::Dataset(NestedKey, Dataset* master, Schema* schema, int nested_index)
-    : master_(master), nested_index_(nested_index), schema_(schema), rows_(&own_rows_) {
+Dataset::Dataset(NestedKey, Dataset* master, Schema* schema) : master_(master), schema_(schema), rows_(&own_rows_) {
   for (FieldDef& field : schema_->fields) {
-    if (field.nested)
-      nested_.push_back(std::make_unique<Dataset>(NestedKey{}, this, field.nested.get(), field.nested_index));
+    if (field.nested) nested_.push_back(std::make_unique<Dataset>(NestedKey{}, this, field.nested.get()));
   }
 }
 
@@ -45,8 +43,7 @@ void Dataset::Open(std::unique_ptr<Schema> schema, std::vector<Record> records) 
   rows_ = &own_rows_;
   nested_.clear();
   for (FieldDef& field : schema_->fields) {
-    if (field.nested)
-      nested_.push_back(std::make_unique<Dataset>(NestedKey{}, this, field.nested.get(), field.nested_index));
+    if (field.nested) nested_.push_back(std::make_unique<Dataset>(NestedKey{}, this, field.nested.get()));
   }
   state_ = DatasetState::Browse;
   buffer_.reset();

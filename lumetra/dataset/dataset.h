@@ -42,7 +42,7 @@ class Dataset {
     friend class Dataset;
     NestedKey() = default;
   };
-  Dataset(NestedKey, Dataset* master, Schema* schema, int nested_index);
+  Dataset(NestedKey, Dataset* master, Schema* schema);
   Dataset(const Dataset&) = delete;
   Dataset& operator=(const Dataset&) = delete;
 
@@ -100,7 +100,6 @@ class Dataset {
   void StoreBuffer();
 
   Dataset* master_ = nullptr;
-  int nested_index_ = -1;
   std::unique_ptr<Schema> own_schema_;
   Schema* schema_ = nullptr;
   std::vector<Record> own_rows_;

@@ -21,7 +21,12 @@ void* ItemPool::AllocateLarge(size_t bytes) {
 }
 
 void ItemPool::ReleaseLarge(void* block, size_t bytes) noexcept {
+#if defined(__cpp_sized_deallocation)
   ::operator delete(block, bytes);
+#else
+  static_cast<void>(bytes);  // clang without -fsized-deallocation has no sized delete
+  ::operator delete(block);
+#endif
   if (--blocks_in_use_ == 0) ReleaseSlabs();
 }
 

@@ -15,14 +15,14 @@ constexpr auto kEscapes = [] {
     char value[128] = {};
   } table;
   for (int c = 0; c < 0x20; ++c) table.value[c] = 'u';
-  table.value['\b'] = 'b';
-  table.value['\t'] = 't';
-  table.value['\n'] = 'n';
-  table.value['\f'] = 'f';
-  table.value['\r'] = 'r';
-  table.value['"'] = '"';
-  table.value['/'] = '/';
-  table.value['\\'] = '\\';
+  table.value[static_cast<unsigned char>('\b')] = 'b';
+  table.value[static_cast<unsigned char>('\t')] = 't';
+  table.value[static_cast<unsigned char>('\n')] = 'n';
+  table.value[static_cast<unsigned char>('\f')] = 'f';
+  table.value[static_cast<unsigned char>('\r')] = 'r';
+  table.value[static_cast<unsigned char>('"')] = '"';
+  table.value[static_cast<unsigned char>('/')] = '/';
+  table.value[static_cast<unsigned char>('\\')] = '\\';
   return table;
 }();
 

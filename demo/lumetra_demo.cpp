@@ -23,7 +23,10 @@ class PrintingReporter : public lumetra::ErrorReporter {
 
 std::string Show(const Variant& v) {
   if (v.type() == lumetra::vt::Null) return "Null (VarType 1)";
-  return "\"" + lumetra::ToUtf8(lumetra::VariantToText(v)) + "\" (VarType " + std::to_string(v.type()) + ")";
+  std::string shown = "\"";
+  shown += lumetra::ToUtf8(lumetra::VariantToText(v));
+  shown += "\" (VarType " + std::to_string(v.type()) + ")";
+  return shown;
 }
 
 }  // namespace

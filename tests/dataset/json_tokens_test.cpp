@@ -52,10 +52,14 @@ std::string Tokens(std::u16string_view text) {
   JsonTokenReader reader(text);
   Token token;
   std::string out;
+  const auto append = [&out](const std::string& word) {
+    if (!out.empty()) out += ' ';
+    out += word;
+  };
   try {
-    while (reader.Next(token)) out += (out.empty() ? "" : " ") + Describe(token);
+    while (reader.Next(token)) append(Describe(token));
   } catch (const Error&) {
-    out += (out.empty() ? "" : " ") + std::string("ERROR");
+    append("ERROR");
   }
   return out;
 }

@@ -68,9 +68,15 @@ TEST(SystemLocalClockTest, ReadsTheLocalTime) {
     return EncodeDateTime(
         {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec, 0});
   };
-  const TDateTime before = encode_local(std::time(nullptr));
+  // The clock's own source: std::time() may read a coarser clock that lags it by a tick.
+  const auto seconds_now = [] {
+    std::timespec now{};
+    std::timespec_get(&now, TIME_UTC);
+    return now.tv_sec;
+  };
+  const TDateTime before = encode_local(seconds_now());
   const TDateTime now = SystemLocalClock().Now();
-  const TDateTime after = encode_local(std::time(nullptr) + 1);
+  const TDateTime after = encode_local(seconds_now() + 1);
 
   EXPECT_LE(before, now);
   EXPECT_LT(now, after);

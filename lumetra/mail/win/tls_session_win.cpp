@@ -179,9 +179,8 @@ void SchannelSession::AcquireCredentials() {
   credentials.dwFlags = flags;
   credentials.cTlsParameters = 1;
   credentials.pTlsParameters = &parameters;
-  SECURITY_STATUS status =
-      AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr,
-                                &credentials, nullptr, nullptr, &credentials_, nullptr);
+  SECURITY_STATUS status = AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND,
+                                                     nullptr, &credentials, nullptr, nullptr, &credentials_, nullptr);
   if (status != SEC_E_OK) {
     SCHANNEL_CRED older{};
     older.dwVersion = SCHANNEL_CRED_VERSION;
@@ -277,8 +276,7 @@ void SchannelSession::CheckServerCertificate() {
   chain_para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
   PCCERT_CHAIN_CONTEXT chain = nullptr;
   // The server's other certificates (intermediates) are in the certificate's store.
-  if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chain_para, 0, nullptr,
-                               &chain))
+  if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chain_para, 0, nullptr, &chain))
     Refuse(CodeText(GetLastError()));
   const std::unique_ptr<const CERT_CHAIN_CONTEXT, decltype(&CertFreeCertificateChain)> chain_owner(
       chain, &CertFreeCertificateChain);

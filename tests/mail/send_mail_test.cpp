@@ -219,6 +219,20 @@ TEST(SendMailTest, ServerCertificateCheckedOnlyWhenTheSettingAsks) {
   }
 }
 
+TEST(SendMailTest, ServerOlderThanTls12IsRefused) {
+  SmtpServerProcess server({"--old-tls"});
+  Send send;
+  send.to = u"to@example.com";
+  send.tls = true;
+  try {
+    SendTo(server, send);
+    ADD_FAILURE() << "sent over TLS 1.1";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message(), "SSL negotiation failed.");
+  }
+  EXPECT_EQ(server.MessageCount(), 0);
+}
+
 TEST(SendMailTest, ServerWithoutLoginIsUsedUnauthenticated) {
   SmtpServerProcess server({"--auth", "--no-login"});
   Send send;

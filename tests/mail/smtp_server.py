@@ -18,7 +18,7 @@ ca-key.pem; made there when missing, so several servers can share it).
 --require-tls refuses every command but EHLO, HELO, NOOP, QUIT and STARTTLS
 before TLS and offers AUTH only after it. --auth offers AUTH (LOGIN, PLAIN;
 --no-login drops LOGIN) and accepts any credentials; --require-auth refuses
-MAIL before AUTH. --garbage-tls answers 220 to STARTTLS, then sends bytes
+MAIL before AUTH. --old-tls speaks nothing newer than TLS 1.1. --garbage-tls answers 220 to STARTTLS, then sends bytes
 that are not TLS and hangs up. --discard only counts the bytes.
 """
 import argparse
@@ -123,7 +123,7 @@ def make_ca(folder):
     return cert, key
 
 
-def make_tls_context(out, ca_folder):
+def make_tls_context(out, ca_folder, old):
     cert, key = os.path.join(out, "cert.pem"), os.path.join(out, "key.pem")
     if ca_folder:
         ca_cert, ca_key = make_ca(ca_folder)
@@ -138,6 +138,10 @@ def make_tls_context(out, ca_folder):
         openssl("req", "-x509", *NEW_KEY, "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=localhost",
                 "-addext", SERVER_NAMES)
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    if old:
+        context.set_ciphers("DEFAULT:@SECLEVEL=0")
+        context.minimum_version = ssl.TLSVersion.TLSv1
+        context.maximum_version = ssl.TLSVersion.TLSv1_1
     context.load_cert_chain(cert, key)
     return context
 
@@ -156,13 +160,15 @@ def main():
     parser.add_argument("--ca")
     parser.add_argument("--require-tls", action="store_true")
     parser.add_argument("--garbage-tls", action="store_true")
+    parser.add_argument("--old-tls", action="store_true")
     parser.add_argument("--auth", action="store_true")
     parser.add_argument("--require-auth", action="store_true")
     parser.add_argument("--no-login", action="store_true")
     parser.add_argument("--discard", action="store_true")
     args = parser.parse_args()
 
-    tls_context = make_tls_context(args.out, args.ca) if args.tls or args.ca or args.garbage_tls else None
+    wants_tls = args.tls or args.ca or args.garbage_tls or args.old_tls
+    tls_context = make_tls_context(args.out, args.ca, args.old_tls) if wants_tls else None
     recorder = Recorder(args.out, args.discard)
     excluded = ["LOGIN"] if args.no_login else []
 

@@ -3,7 +3,8 @@
 # system's Secure Channel (Wine's runs over the host's GnuTLS), to real SMTP
 # servers (aiosmtpd) on loopback: one that requires STARTTLS and AUTH LOGIN
 # receives a message with a 5 MB attachment byte for byte; a server without
-# STARTTLS and one that answers STARTTLS with garbage fail with their texts;
+# STARTTLS, one that answers STARTTLS with garbage and one that speaks nothing
+# newer than TLS 1.1 fail with their texts;
 # with the machine's setting VerifyServerCertificate on, a self-signed
 # certificate is refused (and the reason logged) and one signed by a CA in the
 # machine's trusted roots is accepted for the name it was made for. Wine's
@@ -35,7 +36,7 @@ start_smtp() {
   # Debian's aiosmtpd loads in /usr/bin/python3, whatever python3 comes first on PATH.
   /usr/bin/python3 "$here/../mail/smtp_server.py" --out "$dir/$name" "$@" >"$dir/$name.port" 2>"$dir/$name.err" &
   pids+=($!)
-  wait_for "grep -q '^PORT' '$dir/$name.port'" 30 || fail "the SMTP server $name did not start: $(cat "$dir/$name.err")"
+  wait_for "grep -qs '^PORT' '$dir/$name.port'" 30 || fail "the SMTP server $name did not start: $(cat "$dir/$name.err")"
   port="$(awk '/^PORT/ { print $2 }' "$dir/$name.port")"
 }
 strict=(--tls --auth --require-tls --require-auth)
@@ -43,6 +44,7 @@ start_smtp self_signed "${strict[@]}" && self_signed=$port
 start_smtp ca_signed "${strict[@]}" --ca "$dir/ca" && ca_signed=$port
 start_smtp plain && plain=$port
 start_smtp garbage --garbage-tls && garbage=$port
+start_smtp old --old-tls && old=$port
 
 # Sends to HOST PORT and expects OUTCOME (see tls_mail_client.vbs).
 send() { run_client cscript "$here/tls_mail_client.vbs" "$1" "$2" "$attachment" "$3"; }
@@ -65,8 +67,10 @@ send 127.0.0.1 "$self_signed" sent
 expect_received self_signed
 send 127.0.0.1 "$plain" "SSL is not available on this server."
 send 127.0.0.1 "$garbage" "SSL negotiation failed."
+send 127.0.0.1 "$old" "SSL negotiation failed."  # TLS 1.1 at most
 expect_nothing plain
 expect_nothing garbage
+expect_nothing old
 
 # The check on: the test CA becomes a trusted root of the machine.
 w "$LUMETRA_TRUST_ROOT_EXE" "$(winpath "$dir/ca/ca.der")" || fail "the test CA could not be trusted"

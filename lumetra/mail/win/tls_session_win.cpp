@@ -38,6 +38,7 @@ constexpr std::size_t kReadChunk = 17 * 1024;        // a whole TLS record usual
 constexpr std::size_t kLongestPending = 256 * 1024;  // no record is this long
 constexpr std::size_t kRecordsPerSend = 4;
 constexpr DWORD kEventCertificateRefused = 1;
+constexpr DWORD kModernProtocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT;
 constexpr ULONG kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                            ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                            ISC_REQ_USE_SUPPLIED_CREDS | ISC_REQ_MANUAL_CRED_VALIDATION;
@@ -158,6 +159,12 @@ SchannelSession::SchannelSession(Socket& socket, const TlsSettings& settings)
         status != SEC_E_OK)
       Fail("stream sizes", status);
     if (sizes_.cbMaximumMessage == 0) throw Error("TLS: no room for data in a record");
+    // Checked again: Secure Channels that take SCH_CREDENTIALS without its
+    // protocol list (Wine's, for one) would otherwise settle for TLS 1.0.
+    SecPkgContext_ConnectionInfo connection{};
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) == SEC_E_OK &&
+        (connection.dwProtocol & ~kModernProtocols) != 0)
+      throw Error("TLS: the server speaks nothing newer than TLS 1.1");
     if (settings.verify_server_certificate) CheckServerCertificate();
   } catch (...) {
     Release();  // the destructor does not run for a failed constructor
@@ -173,7 +180,7 @@ void SchannelSession::AcquireCredentials() {
   // there for TLS 1.3) lists the protocols left out; older systems only know
   // SCHANNEL_CRED, which lists the ones used.
   TLS_PARAMETERS parameters{};
-  parameters.grbitDisabledProtocols = ~static_cast<DWORD>(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT);
+  parameters.grbitDisabledProtocols = ~kModernProtocols;
   SCH_CREDENTIALS credentials{};
   credentials.dwVersion = SCH_CREDENTIALS_VERSION;
   credentials.dwFlags = flags;

@@ -1,6 +1,7 @@
 // SendMail with a 25 MiB attachment to the loopback SMTP server (aiosmtpd,
 // discarding what it receives), against curl's SMTP upload of the same file
-// in the same run. Each send runs in a fresh process (this program started
+// in the same run, in plain text and with STARTTLS (a second server, whose
+// self-signed certificate neither client checks). Each send runs in a fresh process (this program started
 // again with --send, or curl) so that its wall time and peak resident memory
 // are its own. Goals: within 1.2x of curl's time; peak memory under 3x the
 // attachment size.
@@ -41,12 +42,12 @@ Run Median(std::vector<Run> runs) {
   return median;
 }
 
-int SendOnce(const char* port, const char* file) {
+int SendOnce(const char* port, const char* file, bool tls) {
   using lumetra::FromUtf8;
   lumetra::WideString result;
   try {
     lumetra::mail::SendMailMessage(u"to@example.com", u"", u"", u"Bench", u"<p>25 MiB attached</p>", FromUtf8(file),
-                                   u"sender@example.com", u"", u"127.0.0.1", u"", u"", std::atoi(port), false, result);
+                                   u"sender@example.com", u"", u"127.0.0.1", u"", u"", std::atoi(port), tls, result);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "send failed: %s\n", error.what());
     return 1;
@@ -61,10 +62,12 @@ void Report(const char* name, const Run& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--send") return SendOnce(argv[2], argv[3]);
+  if (argc == 4 && std::string(argv[1]) == "--send") return SendOnce(argv[2], argv[3], false);
+  if (argc == 4 && std::string(argv[1]) == "--send-tls") return SendOnce(argv[2], argv[3], true);
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
   lumetra::mail::testing::SmtpServerProcess server({"--discard"});
+  lumetra::mail::testing::SmtpServerProcess tls_server({"--discard", "--tls"});
   const auto file = server.folder() / "attachment.bin";
   {
     std::mt19937_64 random(7);
@@ -90,18 +93,28 @@ int main(int argc, char** argv) {
                                               "-F",
                                               "=@" + file.string() + ";encoder=base64"};
 
-  std::vector<Run> ours, curl;
+  const std::string tls_port = std::to_string(tls_server.port());
+  std::vector<std::string> curl_tls = curl_mime;
+  curl_tls[2] = "smtp://127.0.0.1:" + tls_port;
+  curl_tls.insert(curl_tls.begin() + 2, {"--ssl-reqd", "--insecure"});
+
+  std::vector<Run> ours, curl, ours_tls, curl_tls_runs;
   for (int i = 0; i < rounds; ++i) {
     ours.push_back(Measure({self, "--send", port, file.string()}));
     curl.push_back(Measure(curl_mime));
+    ours_tls.push_back(Measure({self, "--send-tls", tls_port, file.string()}));
+    curl_tls_runs.push_back(Measure(curl_tls));
   }
   const Run our = Median(ours), theirs = Median(curl);
+  const Run our_tls = Median(ours_tls), theirs_tls = Median(curl_tls_runs);
   std::printf("%d rounds, attachment %zu bytes, medians of wall time, highest peak RSS\n", rounds, kAttachmentBytes);
   Report("Lumetra SendMailMessage", our);
   Report("curl SMTP upload (MIME, base64)", theirs);
+  Report("Lumetra SendMailMessage, STARTTLS", our_tls);
+  Report("curl SMTP upload, STARTTLS", theirs_tls);
   const double time_ratio = our.seconds / theirs.seconds;
   const double memory_ratio = our.peak_kib * 1024.0 / kAttachmentBytes;
   std::printf("time vs curl: %.2fx (goal <= 1.2x) %s\n", time_ratio, time_ratio <= 1.2 ? "met" : "MISSED");
   std::printf("peak memory vs attachment: %.2fx (goal < 3x) %s\n", memory_ratio, memory_ratio < 3 ? "met" : "MISSED");
-  return our.ok && theirs.ok ? 0 : 1;
+  return our.ok && theirs.ok && our_tls.ok && theirs_tls.ok ? 0 : 1;
 }

@@ -16,12 +16,13 @@ build="$root/build/windows"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps" >/dev/null || exit 1
 cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client \
-  Tolvane tolvane_wine_worker tolvane_wine_probe || exit 1
+  Tolvane tolvane_wine_worker tolvane_wine_probe lumetra_wine_trust_root || exit 1
 
 export LUMETRA_EXE="$build/lumetra/automation/win/Lumetra.exe"
 export LUMETRA_CLIENT_EXE="$build/lumetra/automation/win/lumetra_early_bound_client.exe"
 export TOLVANE_EXE="$build/tolvane/win/Tolvane.exe"
 export TOLVANE_WORKER_EXE="$build/tests/wine/tolvane/tolvane_wine_worker.exe"
+export LUMETRA_TRUST_ROOT_EXE="$build/tests/wine/mail/lumetra_wine_trust_root.exe"
 export WINEPREFIX="$root/build/wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko install dialogs in the fresh prefix.

@@ -1,5 +1,5 @@
-// A shared library loaded at run time, implemented per platform (dlopen,
-// LoadLibrary). A library once loaded stays loaded until the process ends:
+// A shared library loaded at run time (dlopen, posix/): OpenSSL in the native
+// build. The Windows build loads no library at run time. A library once loaded stays loaded until the process ends:
 // the handle is never closed, so its functions can be kept anywhere.
 #pragma once
 

@@ -33,21 +33,23 @@ class Resolver {
 
 std::string Resolve(const DynamicLibrary& ssl, const DynamicLibrary& crypto, OpenSslApi& api) {
   Resolver r(ssl, crypto);
-  r.Optional(api.OPENSSL_init_ssl, "OPENSSL_init_ssl");
-  r.Optional(api.TLS_client_method, "TLS_client_method");
-  r.Optional(api.SSL_library_init, "SSL_library_init");
-  r.Optional(api.SSLv23_client_method, "SSLv23_client_method");
-  if (!api.TLS_client_method && !api.SSLv23_client_method) return "TLS_client_method";
-  if (!api.OPENSSL_init_ssl && !api.SSL_library_init) return "OPENSSL_init_ssl";
+  r.Required(api.OPENSSL_init_ssl, "OPENSSL_init_ssl");
+  r.Required(api.TLS_client_method, "TLS_client_method");
   r.Required(api.SSL_CTX_new, "SSL_CTX_new");
   r.Required(api.SSL_CTX_free, "SSL_CTX_free");
   r.Required(api.SSL_CTX_ctrl, "SSL_CTX_ctrl");
   r.Required(api.SSL_CTX_set_verify, "SSL_CTX_set_verify");
+  r.Required(api.SSL_CTX_set_default_verify_paths, "SSL_CTX_set_default_verify_paths");
   r.Required(api.SSL_new, "SSL_new");
   r.Required(api.SSL_free, "SSL_free");
   r.Required(api.SSL_set_bio, "SSL_set_bio");
   r.Required(api.SSL_set_connect_state, "SSL_set_connect_state");
   r.Required(api.SSL_ctrl, "SSL_ctrl");
+  r.Required(api.SSL_set1_host, "SSL_set1_host");
+  r.Required(api.SSL_get0_param, "SSL_get0_param");
+  r.Required(api.X509_VERIFY_PARAM_set1_ip_asc, "X509_VERIFY_PARAM_set1_ip_asc");
+  r.Required(api.SSL_get_verify_result, "SSL_get_verify_result");
+  r.Required(api.X509_verify_cert_error_string, "X509_verify_cert_error_string");
   r.Required(api.SSL_do_handshake, "SSL_do_handshake");
   r.Required(api.SSL_read, "SSL_read");
   r.Required(api.SSL_write, "SSL_write");
@@ -65,11 +67,7 @@ std::string Resolve(const DynamicLibrary& ssl, const DynamicLibrary& crypto, Ope
   return r.missing();
 }
 
-bool Initialise(const OpenSslApi& api) {
-  if (api.OPENSSL_init_ssl) return api.OPENSSL_init_ssl(0, nullptr) == 1;
-  api.SSL_library_init();
-  return true;
-}
+bool Initialise(const OpenSslApi& api) { return api.OPENSSL_init_ssl(0, nullptr) == 1; }
 
 }  // namespace
 

@@ -5,8 +5,8 @@
 //
 // OpenSslApi declares just the functions the TLS session uses, with their
 // C signatures (the OpenSSL objects are opaque pointers), so no OpenSSL
-// headers are needed to build. OpenSSL 3 is looked for first; on Windows the
-// 1.0 library names are tried after it, with their older entry points.
+// headers are needed to build. Only the native build uses OpenSSL (3.x); the
+// Windows build talks TLS through the system's Secure Channel.
 #pragma once
 
 #include <cstddef>
@@ -17,22 +17,24 @@
 namespace lumetra::mail {
 
 struct OpenSslApi {
-  // Present in 1.1 and newer; the 1.0 fallbacks are below.
   int (*OPENSSL_init_ssl)(uint64_t options, const void* settings) = nullptr;
   const void* (*TLS_client_method)() = nullptr;
-  // 1.0 only.
-  int (*SSL_library_init)() = nullptr;
-  const void* (*SSLv23_client_method)() = nullptr;
 
   void* (*SSL_CTX_new)(const void* method) = nullptr;
   void (*SSL_CTX_free)(void* ctx) = nullptr;
   long (*SSL_CTX_ctrl)(void* ctx, int command, long larg, void* parg) = nullptr;
   void (*SSL_CTX_set_verify)(void* ctx, int mode, void* callback) = nullptr;
+  int (*SSL_CTX_set_default_verify_paths)(void* ctx) = nullptr;
   void* (*SSL_new)(void* ctx) = nullptr;
   void (*SSL_free)(void* ssl) = nullptr;
   void (*SSL_set_bio)(void* ssl, void* read_bio, void* write_bio) = nullptr;
   void (*SSL_set_connect_state)(void* ssl) = nullptr;
   long (*SSL_ctrl)(void* ssl, int command, long larg, void* parg) = nullptr;
+  int (*SSL_set1_host)(void* ssl, const char* host) = nullptr;
+  void* (*SSL_get0_param)(void* ssl) = nullptr;
+  int (*X509_VERIFY_PARAM_set1_ip_asc)(void* param, const char* address) = nullptr;
+  long (*SSL_get_verify_result)(const void* ssl) = nullptr;
+  const char* (*X509_verify_cert_error_string)(long result) = nullptr;
   int (*SSL_do_handshake)(void* ssl) = nullptr;
   int (*SSL_read)(void* ssl, void* buffer, int size) = nullptr;
   int (*SSL_write)(void* ssl, const void* buffer, int size) = nullptr;

@@ -52,7 +52,6 @@ void SendMailMessage(const WideString& to, const WideString& cc, const WideStrin
                      const WideString& password, const WideString& host, const WideString& from_name,
                      const WideString& from_address, int32_t port, bool use_tls, WideString& result,
                      std::chrono::milliseconds reply_limit) {
-  const OpenSslLoad& tls = TlsLibrary();  // loaded on every call; a failure matters only with TLS
   result = kMailSent;
 
   SmtpSettings settings;
@@ -61,8 +60,9 @@ void SendMailMessage(const WideString& to, const WideString& cc, const WideStrin
   settings.user_name = user_name;
   settings.password = password;
   settings.use_tls = use_tls;
+  settings.verify_server_certificate = VerifyServerCertificateSetting();  // read once per send
   settings.reply_limit = reply_limit;
-  SmtpClient client(std::move(settings), tls);
+  SmtpClient client(std::move(settings));
 
   MailMessage message;
   message.sender.name = from_name.empty() ? user_name : from_name;

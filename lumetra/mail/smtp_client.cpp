@@ -50,7 +50,8 @@ bool OffersLogin(const std::vector<std::string>& capabilities) {
   return false;
 }
 
-SmtpClient::SmtpClient(SmtpSettings settings, const OpenSslLoad& tls) : settings_(std::move(settings)), tls_(tls) {}
+SmtpClient::SmtpClient(SmtpSettings settings, TlsStarter start_tls)
+    : settings_(std::move(settings)), start_tls_(std::move(start_tls)) {}
 
 SmtpClient::~SmtpClient() = default;
 
@@ -112,8 +113,10 @@ void SmtpClient::UpgradeToTls() {
     throw Error("Start SSL negotiation command failed.");
   }
   try {
-    if (!tls_.api) throw Error(tls_.error);
-    connection_->StartTls(*tls_.api, ToUtf8(settings_.host));
+    TlsSettings tls;
+    tls.server_name = ToUtf8(settings_.host);
+    tls.verify_server_certificate = settings_.verify_server_certificate;
+    connection_->StartTls(start_tls_, std::move(tls));
   } catch (const std::exception&) {
     CloseNow();
     throw Error("SSL negotiation failed.");

@@ -17,8 +17,8 @@
 
 #include "lumetra/automation/values/wide_string.h"
 #include "lumetra/mail/byte_sink.h"
-#include "lumetra/mail/openssl_library.h"
 #include "lumetra/mail/smtp_connection.h"
+#include "lumetra/mail/tls_session.h"
 
 namespace lumetra::mail {
 
@@ -33,6 +33,8 @@ struct SmtpSettings {
   WideString user_name;
   WideString password;
   bool use_tls = false;
+  // Check the server's certificate (chain and host name) during the handshake.
+  bool verify_server_certificate = false;
   std::chrono::milliseconds connect_limit = kConnectLimit;
   std::chrono::milliseconds reply_limit = kDefaultReplyLimit;
 };
@@ -46,8 +48,8 @@ bool OffersLogin(const std::vector<std::string>& capabilities);
 
 class SmtpClient {
  public:
-  // `tls` is the OpenSSL to use when TLS was requested.
-  explicit SmtpClient(SmtpSettings settings, const OpenSslLoad& tls = TlsLibrary());
+  // `start_tls` starts the TLS session when TLS was requested.
+  explicit SmtpClient(SmtpSettings settings, TlsStarter start_tls = StartTlsSession);
   ~SmtpClient();
 
   // "A Host is required", "A Port is required", the socket error, or the
@@ -71,7 +73,7 @@ class SmtpClient {
   void CloseNow() noexcept;
 
   SmtpSettings settings_;
-  const OpenSslLoad& tls_;
+  TlsStarter start_tls_;
   std::unique_ptr<SmtpConnection> connection_;
   std::vector<std::string> capabilities_;
 };

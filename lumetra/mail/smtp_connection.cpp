@@ -56,10 +56,11 @@ std::string SmtpConnection::ReadLine() {
   }
 }
 
-void SmtpConnection::StartTls(const OpenSslApi& api, const std::string& server_name) {
+void SmtpConnection::StartTls(const TlsStarter& start, TlsSettings settings) {
   input_.clear();
   read_at_ = 0;
-  tls_ = std::make_unique<TlsSession>(api, socket_, server_name, reply_limit_);
+  settings.limit = reply_limit_;
+  tls_ = start(socket_, settings);
 }
 
 void SmtpConnection::Close() {

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "lumetra/mail/byte_sink.h"
-#include "lumetra/mail/openssl_library.h"
 #include "lumetra/mail/smtp_reply.h"
 #include "lumetra/mail/socket.h"
 #include "lumetra/mail/tls_session.h"
@@ -31,9 +30,10 @@ class SmtpConnection : public ByteSink {
     SendLine(line);
     return ReadReply();
   }
-  // Performs the TLS handshake; input received before it is discarded, so
-  // nothing the server sent in plain text is read as protected.
-  void StartTls(const OpenSslApi& api, const std::string& server_name);
+  // Performs the TLS handshake with `start` (the reply limit bounds its
+  // waits too); input received before it is discarded, so nothing the server
+  // sent in plain text is read as protected.
+  void StartTls(const TlsStarter& start, TlsSettings settings);
   // Ends TLS (close_notify) and closes the socket; raises only when closing
   // the socket fails. Closing twice is harmless.
   void Close();

@@ -2,6 +2,7 @@
 // parser reads back every recipient, header and attachment.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -51,14 +52,30 @@ struct Send {
   WideString to, cc, bcc, subject = u"Test", body = u"<p>body</p>", attachments, user = u"sender@example.com",
                           password = u"pw", from_address;
   bool tls = false;
+  WideString host = u"127.0.0.1";
 };
 
 WideString SendTo(const SmtpServerProcess& server, const Send& send) {
   WideString result = u"stale";
   SendMailMessage(send.to, send.cc, send.bcc, send.subject, send.body, send.attachments, send.user, send.password,
-                  u"127.0.0.1", u"", send.from_address, server.port(), send.tls, result, kTestReplyLimit);
+                  send.host, u"", send.from_address, server.port(), send.tls, result, kTestReplyLimit);
   return result;
 }
+
+// Sets an environment variable for one scope ("" unsets it).
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (value.empty())
+      unsetenv(name);
+    else
+      setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() { unsetenv(name_); }
+
+ private:
+  const char* name_;
+};
 
 std::size_t LongestLine(const std::string& text) {
   std::size_t longest = 0, start = 0;
@@ -143,6 +160,77 @@ TEST(SendMailTest, TlsAndAuthLogin) {
   ASSERT_EQ(m.parts.size(), 2u);
   EXPECT_EQ(m.parts[1].content_type, "image/png");
   EXPECT_EQ(m.parts[1].bytes, binary);
+}
+
+// The certificate check is off unless the machine asks for it; then the chain
+// must end in a trusted root (SSL_CERT_FILE stands for the system's store
+// here) and name the host. The server requires STARTTLS and AUTH LOGIN.
+TEST(SendMailTest, ServerCertificateCheckedOnlyWhenTheSettingAsks) {
+  struct Case {
+    const char* name;
+    bool signed_by_ca;
+    const char* setting;
+    bool ca_trusted;
+    WideString host;
+    bool sent;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"self-signed, setting off", false, "", false, u"localhost", true},
+      {"self-signed, setting 0", false, "0", false, u"localhost", true},
+      {"self-signed, setting on", false, "1", false, u"localhost", false},
+      {"CA-signed, CA trusted, setting on", true, "1", true, u"localhost", true},
+      {"CA-signed, CA trusted, setting on, address not named", true, "1", true, u"127.0.0.1", false},
+      {"CA-signed, CA not trusted, setting on", true, "1", false, u"localhost", false},
+  };
+  // clang-format on
+  TempFolder ca;
+  TempFolder files;
+  const std::string attachment = RandomBytes(1024 * 1024 + 3, 3);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> options = {"--auth", "--require-auth", "--require-tls", "--tls"};
+    if (c.signed_by_ca) options.insert(options.end(), {"--ca", ca.path().string()});
+    SmtpServerProcess server(options);
+    const ScopedVariable setting("LUMETRA_VERIFY_SERVER_CERTIFICATE", c.setting);
+    const ScopedVariable roots("SSL_CERT_FILE", c.ca_trusted ? (ca.path() / "ca.pem").string() : "");
+    Send send;
+    send.to = u"to@example.com";
+    send.tls = true;
+    send.host = c.host;
+    send.attachments = files.Write("a.bin", attachment);
+    if (c.sent) {
+      EXPECT_EQ(SendTo(server, send), kMailSent);
+      ASSERT_EQ(server.MessageCount(), 1);
+      const ReceivedMessage m = server.Message(1);
+      EXPECT_TRUE(m.tls);
+      EXPECT_EQ(m.login, "sender@example.com");
+      ASSERT_EQ(m.parts.size(), 2u);
+      EXPECT_EQ(m.parts[1].bytes, attachment);
+    } else {
+      try {
+        SendTo(server, send);
+        ADD_FAILURE() << "sent";
+      } catch (const Error& error) {
+        EXPECT_EQ(error.message(), "SSL negotiation failed.");
+      }
+      EXPECT_EQ(server.MessageCount(), 0);
+    }
+  }
+}
+
+TEST(SendMailTest, ServerOlderThanTls12IsRefused) {
+  SmtpServerProcess server({"--old-tls"});
+  Send send;
+  send.to = u"to@example.com";
+  send.tls = true;
+  try {
+    SendTo(server, send);
+    ADD_FAILURE() << "sent over TLS 1.1";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message(), "SSL negotiation failed.");
+  }
+  EXPECT_EQ(server.MessageCount(), 0);
 }
 
 TEST(SendMailTest, ServerWithoutLoginIsUsedUnauthenticated) {

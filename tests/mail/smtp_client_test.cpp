@@ -17,7 +17,7 @@ using testing::ScriptedSmtpServer;
 using testing::SmtpScript;
 using Verbs = std::vector<std::string>;
 
-const OpenSslLoad kNoOpenSsl{nullptr, "not loaded on purpose"};
+std::unique_ptr<TlsSession> NoTls(Socket&, const TlsSettings&) { throw Error("not loaded on purpose"); }
 const TextInMemory kMessage("Subject: test\r\n\r\nbody\r\n");
 
 struct Outcome {
@@ -31,7 +31,7 @@ struct Conversation {
   bool tls = false;
   std::vector<WideString> recipients = {u"r1@x.com"};
   std::chrono::milliseconds reply_limit{5000};
-  const OpenSslLoad* openssl = nullptr;
+  TlsStarter start_tls = StartTlsSession;
 };
 
 // Connects, delivers and disconnects as SendMail does.
@@ -43,7 +43,7 @@ Outcome Converse(ScriptedSmtpServer& server, const Conversation& how) {
   settings.password = u"secret";
   settings.use_tls = how.tls;
   settings.reply_limit = how.reply_limit;
-  SmtpClient client(settings, how.openssl ? *how.openssl : TlsLibrary());
+  SmtpClient client(settings, how.start_tls);
   Outcome outcome;
   try {
     outcome.failed_in = "Connect";
@@ -89,7 +89,7 @@ TEST(SmtpClientTest, ConversationsAndTheirFailures) {
        {"Deliver", "Start SSL negotiation command failed."}, {"EHLO", "STARTTLS", "QUIT"}},
       {"TLS handshake fails", [](SmtpScript& s) { s.garbage_after_starttls = true; }, {.tls = true},
        {"Deliver", "SSL negotiation failed."}, {"EHLO", "STARTTLS"}},
-      {"TLS library missing", no_change, {.tls = true, .openssl = &kNoOpenSsl},
+      {"TLS library missing", no_change, {.tls = true, .start_tls = NoTls},
        {"Deliver", "SSL negotiation failed."}, {"EHLO", "STARTTLS"}},
       {"TLS not requested although offered", no_change, {}, {}, {"EHLO", "MAIL", "RCPT", "DATA", "QUIT"}},
       {"LOGIN not offered", reply("EHLO", "250-scripted\r\n250 AUTH PLAIN CRAM-MD5"), {.user = u"user"}, {},

@@ -11,9 +11,15 @@ parsed with Python's email package and recorded in the --out folder:
     header <name> <decoded value hex> <raw value hex>
     part <content type> <disposition|-> <decoded filename hex|-> <charset|->
     defects <count>                             parser defects, all parts
-With --tls a self-signed certificate is made with openssl in --out and
-STARTTLS is offered. --auth offers AUTH (LOGIN, PLAIN; --no-login drops
-LOGIN) and accepts any credentials. --discard only counts the bytes.
+With --tls a self-signed certificate (CN and subjectAltName "localhost") is
+made with openssl in --out and STARTTLS is offered; with --ca DIR the
+certificate is signed instead by a test CA kept in DIR (ca.pem, ca.der,
+ca-key.pem; made there when missing, so several servers can share it).
+--require-tls refuses every command but EHLO, HELO, NOOP, QUIT and STARTTLS
+before TLS and offers AUTH only after it. --auth offers AUTH (LOGIN, PLAIN;
+--no-login drops LOGIN) and accepts any credentials; --require-auth refuses
+MAIL before AUTH. --old-tls speaks nothing newer than TLS 1.1. --garbage-tls answers 220 to STARTTLS, then sends bytes
+that are not TLS and hangs up. --discard only counts the bytes.
 """
 import argparse
 import asyncio
@@ -96,32 +102,81 @@ def accept_any(server, session, envelope, mechanism, auth_data):
     return AuthResult(success=True, auth_data=auth_data)
 
 
-def make_tls_context(out):
+def openssl(*arguments):
+    subprocess.run(["openssl", *arguments], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+NEW_KEY = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+SERVER_NAMES = "subjectAltName=DNS:localhost"
+
+
+def make_ca(folder):
+    cert, key = os.path.join(folder, "ca.pem"), os.path.join(folder, "ca-key.pem")
+    if not os.path.exists(cert):
+        os.makedirs(folder, exist_ok=True)
+        openssl("req", "-x509", *NEW_KEY, "-keyout", key + ".tmp", "-out", cert + ".tmp", "-days", "2",
+                "-subj", "/CN=Lumetra Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
+                "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+        openssl("x509", "-in", cert + ".tmp", "-outform", "der", "-out", os.path.join(folder, "ca.der"))
+        os.rename(key + ".tmp", key)
+        os.rename(cert + ".tmp", cert)
+    return cert, key
+
+
+def make_tls_context(out, ca_folder, old):
     cert, key = os.path.join(out, "cert.pem"), os.path.join(out, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                    "-nodes", "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=localhost"],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if ca_folder:
+        ca_cert, ca_key = make_ca(ca_folder)
+        request = os.path.join(out, "cert.csr")
+        openssl("req", "-new", *NEW_KEY, "-keyout", key, "-out", request, "-subj", "/CN=localhost")
+        extensions = os.path.join(out, "cert.ext")
+        with open(extensions, "w") as f:
+            f.write(SERVER_NAMES + "\nextendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n")
+        openssl("x509", "-req", "-in", request, "-CA", ca_cert, "-CAkey", ca_key, "-CAcreateserial",
+                "-CAserial", os.path.join(out, "ca.srl"), "-out", cert, "-days", "1", "-extfile", extensions)
+    else:
+        openssl("req", "-x509", *NEW_KEY, "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=localhost",
+                "-addext", SERVER_NAMES)
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    if old:
+        context.set_ciphers("DEFAULT:@SECLEVEL=0")
+        context.minimum_version = ssl.TLSVersion.TLSv1
+        context.maximum_version = ssl.TLSVersion.TLSv1_1
     context.load_cert_chain(cert, key)
     return context
+
+
+class GarbageAfterStartTls(SMTP):
+    async def smtp_STARTTLS(self, arg):
+        await self.push("220 Ready to start TLS")
+        self.transport.write(b"this is not a TLS record\r\n" * 8)
+        self.transport.close()
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
     parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--ca")
+    parser.add_argument("--require-tls", action="store_true")
+    parser.add_argument("--garbage-tls", action="store_true")
+    parser.add_argument("--old-tls", action="store_true")
     parser.add_argument("--auth", action="store_true")
+    parser.add_argument("--require-auth", action="store_true")
     parser.add_argument("--no-login", action="store_true")
     parser.add_argument("--discard", action="store_true")
     args = parser.parse_args()
 
-    tls_context = make_tls_context(args.out) if args.tls else None
+    wants_tls = args.tls or args.ca or args.garbage_tls or args.old_tls
+    tls_context = make_tls_context(args.out, args.ca, args.old_tls) if wants_tls else None
     recorder = Recorder(args.out, args.discard)
     excluded = ["LOGIN"] if args.no_login else []
 
     def factory():
-        return SMTP(recorder, hostname="lumetra-test", data_size_limit=None, tls_context=tls_context,
-                    authenticator=accept_any if args.auth else None, auth_require_tls=False,
+        kind = GarbageAfterStartTls if args.garbage_tls else SMTP
+        return kind(recorder, hostname="lumetra-test", data_size_limit=None, tls_context=tls_context,
+                    require_starttls=args.require_tls, auth_required=args.require_auth,
+                    authenticator=accept_any if args.auth else None, auth_require_tls=args.require_tls,
                     auth_exclude_mechanism=excluded if args.auth else ["LOGIN", "PLAIN"],
                     command_call_limit=10000)
 

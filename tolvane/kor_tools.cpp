@@ -27,6 +27,12 @@ std::string ExtractFileExt(std::string_view path) {
   return dot == std::string_view::npos ? std::string() : std::string(file_name.substr(dot));
 }
 
+std::string WithDefaultExtension(std::string_view path, std::string_view extension) {
+  std::string result(path);
+  if (ExtractFileExt(path).empty()) result.append(extension);
+  return result;
+}
+
 std::string CompleteFileName(std::string_view name, std::string_view default_ext, std::string_view executable_path) {
   std::string directory = ExtractFilePath(name);
   if (directory.empty()) directory = ExtractFilePath(executable_path);

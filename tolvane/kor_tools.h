@@ -24,6 +24,10 @@ std::string ExtractFileName(std::string_view path);
 // From the last "." after the last delimiter, inclusive; empty when there is none.
 std::string ExtractFileExt(std::string_view path);
 
+// path itself when its file name has an extension (a lone "." counts), else path + extension
+// (".exe": a worker named "worker" is the program worker.exe, as Windows reads a command line).
+std::string WithDefaultExtension(std::string_view path, std::string_view extension);
+
 // Completes name to a full file name:
 //   directory: name's directory part, else the directory of executable_path;
 //   base name: name's file name without extension, else executable_path's file name without it;

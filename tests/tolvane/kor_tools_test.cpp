@@ -52,5 +52,20 @@ TEST(KorToolsTest, SplitsPathsAtTheLastDelimiter) {
   EXPECT_EQ(ExtractFileExt(R"(C:\svc\a.b.exe)"), ".exe");
 }
 
+TEST(KorToolsTest, WithDefaultExtensionAddsItOnlyWhereTheFileNameHasNone) {
+  const struct {
+    const char* path;
+    const char* expected;
+  } cases[] = {
+      {R"(C:\svc\worker)", R"(C:\svc\worker.exe)"},
+      {R"(C:\svc\worker.exe)", R"(C:\svc\worker.exe)"},
+      {R"(C:\svc\worker.bat)", R"(C:\svc\worker.bat)"},
+      {R"(C:\svc\worker.)", R"(C:\svc\worker.)"},
+      {R"(C:\my.folder\worker)", R"(C:\my.folder\worker.exe)"},
+      {"worker", "worker.exe"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithDefaultExtension(c.path, ".exe"), c.expected) << c.path;
+}
+
 }  // namespace
 }  // namespace tolvane

@@ -9,6 +9,8 @@
 //              the command line ("\"path\" " + arguments), flags 0x220 (normal priority, new
 //              process group), no inherited handles, the caller's environment and folder, a zeroed
 //              startup record; the returned handles are closed at once.
+//   A path whose file name has no extension names the program with ".exe" added, for Find and
+//   Start alike (KorAsyncProcess=worker is worker.exe).
 #include "tolvane/process_control.h"
 
 #include <windows.h>
@@ -16,6 +18,7 @@
 #include <memory>
 
 #include "tolvane/ansi_text.h"
+#include "tolvane/kor_tools.h"
 #include "tolvane/win/handles.h"
 
 namespace tolvane {
@@ -29,6 +32,8 @@ constexpr DWORD kTerminateAccess = 0x0001;     // PROCESS_TERMINATE
 constexpr DWORD kCreationFlags = 0x220;        // NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP
 constexpr DWORD kProcessIdCapacity = 1024;
 constexpr DWORD kModuleNameCapacity = 261;
+// Added to a program path whose file name has no extension, for starting and for finding it.
+constexpr std::string_view kProgramExtension = ".exe";
 
 template <typename Function>
 bool Bind(HMODULE library, const char* name, Function& function) {
@@ -79,6 +84,7 @@ bool PsapiLibrary::Load() {
 
 ProcessId WinProcessControl::FindProcessIdByPath(const std::string& path) {
   if (!psapi_.Load()) return 0;
+  const std::string program = WithDefaultExtension(path, kProgramExtension);
   DWORD ids[kProcessIdCapacity];
   DWORD bytes = 0;
   if (!psapi_.enum_processes(ids, sizeof ids, &bytes)) return 0;
@@ -93,7 +99,7 @@ ProcessId WinProcessControl::FindProcessIdByPath(const std::string& path) {
     char name[kModuleNameCapacity];
     const DWORD length = psapi_.get_module_file_name_ex_a(process.get(), module, name, kModuleNameCapacity);
     if (length == 0) continue;
-    if (AnsiSameText(std::string_view(name, length), path)) return ids[i];
+    if (AnsiSameText(std::string_view(name, length), program)) return ids[i];
   }
   return 0;
 }
@@ -106,12 +112,14 @@ void WinProcessControl::TerminateProcessById(ProcessId process_id) {
 
 bool WinProcessControl::StartProcess(const std::string& path, const std::string& arguments) {
   // The path goes as the application name and, quoted, on the command line: a path with spaces
-  // can never start a program named by a part of it.
-  std::string command_line = "\"" + path + "\" " + arguments;
+  // can never start a program named by a part of it. The application name gets no default
+  // extension from the system, so ".exe" is added here as the system adds it to a command line.
+  const std::string program = WithDefaultExtension(path, kProgramExtension);
+  std::string command_line = "\"" + program + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created{};
-  if (!CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr,
+  if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr,
                       &startup, &created)) {
     return false;
   }

@@ -165,6 +165,22 @@ TEST(PacketWriterTest, EscapesTextThatIsNotMarkup) {
   EXPECT_EQ(packet.rows.size(), again.rows.size());
 }
 
+// Text that would not read back as written never reaches the packet: the
+// writer fails instead (the values refuse such text before it is stored).
+TEST(PacketWriterTest, RefusesTextThatWouldNotReadBack) {
+  for (const std::string& text :
+       {std::string("a\x01"), std::string("a\0b", 3), std::string("\x1F"), std::string("\xEF\xBF\xBE"),
+        std::string("x\xEF\xBF\xBF"), std::string("\xED\xA0\x80")}) {
+    LoadedPacket copy = ReadPacket(Fixture("people.xml"));
+    copy.rows[0].values[2] = text;
+    EXPECT_THROW(WritePacket(*copy.schema, copy.rows), Error) << ::testing::PrintToString(text);
+  }
+  LoadedPacket copy = ReadPacket(Fixture("people.xml"));
+  copy.rows[0].values[2] = std::string("\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF\x7F\t");  // U+FFFD U+E000 U+D7FF
+  EXPECT_EQ(std::get<std::string>(ReadPacket(WritePacket(*copy.schema, copy.rows)).rows[0].values[2]),
+            std::get<std::string>(copy.rows[0].values[2]));
+}
+
 struct RejectCase {
   std::string packet;
   std::string message;  // a part of the error message

@@ -26,13 +26,13 @@ using Logs = std::map<const Schema*, std::vector<LogEntry>>;
 int RowStateOf(RowStatus status) {
   switch (status) {
     case RowStatus::Inserted:
-      return 4;
+      return kRowStateInserted;
     case RowStatus::Modified:
-      return 8;
+      return kRowStateModified;
     case RowStatus::Deleted:
-      return 2;
+      return kRowStateDeleted;
     case RowStatus::DetailUpdated:
-      return 64;
+      return kRowStateDetailUpdated;
     case RowStatus::Unchanged:
       break;
   }
@@ -258,7 +258,7 @@ class PacketComposer {
 
   void Rows(const Schema& schema, const std::vector<Record>& rows, const std::string& element) {
     for (const Record& record : rows) {
-      if (record.status == RowStatus::Modified) Row(schema, record.original, nullptr, element, 1);
+      if (record.status == RowStatus::Modified) Row(schema, record.original, nullptr, element, kRowStateOriginal);
       Row(schema, record.values, &record, element, RowStateOf(record.status));
     }
   }

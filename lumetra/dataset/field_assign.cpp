@@ -34,6 +34,40 @@ std::string WideToBytes(const WideString& text) {
   return bytes;
 }
 
+// The first character of the text that a data packet cannot carry, or npos.
+// A packet is XML 1.0 text: it has no NUL, no control character other than
+// tab, LF and CR, no U+FFFE or U+FFFF, and UTF-8 has no surrogate without its
+// partner. With `surrogates_only`, only such surrogates count (for text stored as
+// bytes and written in Base64).
+size_t FirstUnwritable(WideStringView text, bool surrogates_only) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      ++i;
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) return i;
+    if (surrogates_only) continue;
+    if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF) return i;
+  }
+  return WideStringView::npos;
+}
+
+// The text of the value for a field that stores it as text (or as its UTF-8
+// bytes): a character the packet cannot carry is refused, never cut or
+// replaced; a key with one matches nothing (nullopt).
+std::optional<WideString> TextFor(const FieldDef& field, const Variant& value, Mode mode, bool surrogates_only) {
+  WideString text = VariantToText(value);
+  const size_t bad = FirstUnwritable(text, surrogates_only);
+  if (bad == WideStringView::npos) return text;
+  if (mode == Mode::Key) return std::nullopt;
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string code = "U+";
+  for (int shift = 12; shift >= 0; shift -= 4) code += kHex[(text[bad] >> shift) & 0xF];
+  throw Error("The text for field '" + field.name + "' holds the character " + code +
+              ", which a data packet cannot carry");
+}
+
 double DayNumberOf(const FieldDef& field, const Variant& value) {
   const Variant& v = value.deref();
   double day = 0;
@@ -66,7 +100,9 @@ std::optional<Cell> Convert(const FieldDef& field, const Variant& value, Mode mo
     case FieldType::ftWideString:
     case FieldType::ftFixedWideChar:
     case FieldType::ftGuid: {
-      std::string text = ToUtf8(VariantToText(value));
+      const auto wide = TextFor(field, value, mode, false);
+      if (!wide) return std::nullopt;
+      std::string text = ToUtf8(*wide);
       return Cell{mode == Mode::Store ? CutToWidth(std::move(text), field.width) : std::move(text)};
     }
     case FieldType::ftMemo:
@@ -74,8 +110,11 @@ std::optional<Cell> Convert(const FieldDef& field, const Variant& value, Mode mo
     case FieldType::ftBlob:
     case FieldType::ftGraphic:
     case FieldType::ftTypedBinary:
-    case FieldType::ftBytes:
-      return Cell{ToUtf8(VariantToText(value))};
+    case FieldType::ftBytes: {
+      const auto wide = TextFor(field, value, mode, true);
+      if (!wide) return std::nullopt;
+      return Cell{ToUtf8(*wide)};
+    }
     case FieldType::ftWideMemo:
       return Cell{WideToBytes(VariantToText(value))};
     case FieldType::ftShortint:

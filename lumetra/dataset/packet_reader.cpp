@@ -170,8 +170,14 @@ class PacketParser {
   }
 
   // Turns rows with their RowState into records: an original (1) and the
-  // modified row (8) after it become one modified record.
+  // modified row (8) after it become one modified record. Every row's state
+  // is checked first, so a row taken in as the modified one is checked too.
   std::vector<Record> Combine(std::vector<ParsedRow> rows) {
+    for (const ParsedRow& row : rows) {
+      if (row.state & ~kRowStateKnownFlags) {
+        Reject("row " + std::to_string(row.position) + " has an unknown RowState " + std::to_string(row.state));
+      }
+    }
     std::vector<Record> records;
     records.reserve(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -179,13 +185,14 @@ class PacketParser {
       Record& record = row.record;
       const int state = row.state;
       record.change = row.position;
-      if (state & 2) {
+      if (state & kRowStateDeleted) {
         record.status = RowStatus::Deleted;
-      } else if (state & 4) {
+      } else if (state & kRowStateInserted) {
         record.status = RowStatus::Inserted;
-      } else if (state & 8) {
+      } else if (state & kRowStateModified) {
         Reject("row " + std::to_string(row.position) + " is modified (RowState 8) but does not follow its original");
-      } else if ((state & 1) && i + 1 < rows.size() && (rows[i + 1].state & 8) && !(rows[i + 1].state & 6)) {
+      } else if ((state & kRowStateOriginal) && i + 1 < rows.size() && (rows[i + 1].state & kRowStateModified) &&
+                 !(rows[i + 1].state & (kRowStateDeleted | kRowStateInserted))) {
         ParsedRow& modified = rows[i + 1];
         modified.record.original = std::move(record.values);
         modified.record.status = RowStatus::Modified;
@@ -198,14 +205,11 @@ class PacketParser {
         records.push_back(std::move(modified.record));
         ++i;
         continue;
-      } else if (state & 64) {
+      } else if (state & kRowStateDetailUpdated) {
         record.status = RowStatus::DetailUpdated;
-      } else if (state == 0 || state == 1) {
+      } else {  // 0, or an original without its modified row
         record.status = RowStatus::Unchanged;
         record.change = 0;
-      }
-      if (state & ~(1 | 2 | 4 | 8 | 64)) {
-        Reject("row " + std::to_string(row.position) + " has an unknown RowState " + std::to_string(state));
       }
       records.push_back(std::move(record));
     }

@@ -26,13 +26,13 @@ using Logs = std::map<const Schema*, std::vector<LogEntry>>;
 int RowStateOf(RowStatus status) {
   switch (status) {
     case RowStatus::Inserted:
-      return 4;
+      return kRowStateInserted;
     case RowStatus::Modified:
-      return 8;
+      return kRowStateModified;
     case RowStatus::Deleted:
-      return 2;
+      return kRowStateDeleted;
     case RowStatus::DetailUpdated:
-      return 64;
+      return kRowStateDetailUpdated;
     case RowStatus::Unchanged:
       break;
   }
@@ -74,6 +74,27 @@ bool IsAutoIncValue(std::string_view name) {
   return true;
 }
 
+// Whether an attribute value reads back as written: libxml2's escaping writes
+// tab, LF and CR as references, but a NUL would end the value and a control
+// character other than those, U+FFFE, U+FFFF or a surrogate (ED A0..BF) would
+// make the packet unreadable or come back as other characters. The values
+// refuse such text before it reaches a record; this keeps it out of the packet.
+bool ReadsBack(std::string_view value) {
+  for (size_t i = 0; i < value.size(); ++i) {
+    const auto c = static_cast<unsigned char>(value[i]);
+    if (c >= 0x20) {
+      if (c == 0xED && i + 1 < value.size() && static_cast<unsigned char>(value[i + 1]) >= 0xA0) return false;
+      if (c == 0xEF && i + 2 < value.size() && static_cast<unsigned char>(value[i + 1]) == 0xBF &&
+          (static_cast<unsigned char>(value[i + 2]) & 0xFE) == 0xBE) {
+        return false;
+      }
+      continue;
+    }
+    if (c != '\t' && c != '\n' && c != '\r') return false;
+  }
+  return true;
+}
+
 // Writes the packet into one libxml2 buffer: markup as it goes, attribute
 // values escaped by libxml2 (as its text writer does: markup characters and
 // white space other than the blank as references, characters beyond ASCII as
@@ -111,6 +132,7 @@ class Writer {
     open_.pop_back();
   }
   void Attribute(const std::string& name, const std::string& value) {
+    if (!ReadsBack(value)) Fail();
     Add(" ");
     Add(name);
     Value(value.c_str());
@@ -236,7 +258,7 @@ class PacketComposer {
 
   void Rows(const Schema& schema, const std::vector<Record>& rows, const std::string& element) {
     for (const Record& record : rows) {
-      if (record.status == RowStatus::Modified) Row(schema, record.original, nullptr, element, 1);
+      if (record.status == RowStatus::Modified) Row(schema, record.original, nullptr, element, kRowStateOriginal);
       Row(schema, record.values, &record, element, RowStateOf(record.status));
     }
   }

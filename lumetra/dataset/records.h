@@ -59,6 +59,18 @@ struct Schema {
 
 enum class RowStatus { Unchanged, Inserted, Modified, Deleted, DetailUpdated };
 
+// The bits of a ROW's RowState attribute in a packet. A row without the
+// attribute, or with 0, is unchanged. A packet with any other bit is refused.
+enum RowStateFlag : int {
+  kRowStateOriginal = 1,        // the values before a modification; alone, an unchanged row
+  kRowStateDeleted = 2,         // a deleted row
+  kRowStateInserted = 4,        // an inserted row
+  kRowStateModified = 8,        // the values after a modification, right after the original row
+  kRowStateDetailUpdated = 64,  // only the row's detail rows changed
+};
+inline constexpr int kRowStateKnownFlags =
+    kRowStateOriginal | kRowStateDeleted | kRowStateInserted | kRowStateModified | kRowStateDetailUpdated;
+
 struct Record {
   std::vector<Cell> values;
   std::vector<Cell> original;  // Modified: the values before the change

@@ -21,6 +21,16 @@ Variant HandleResult(TJSONAncestor& item) { return Variant::I8(GlobalStore().Han
 const Variant kNoHandle = Variant::I8(0);
 const Variant kFailed = Variant::I4(0);
 
+// The handle of a new item that `attach` attaches and returns. Room for the
+// handle is made first, so once the item is attached nothing can fail: a
+// failed add leaves the tree as it was.
+template <typename Attach>
+Variant AddedHandle(Attach&& attach) {
+  GlobalStore().ReserveHandle();
+  TJSONAncestor& added = attach();
+  return Variant::I8(GlobalStore().HandleOf(added));
+}
+
 [[noreturn]] void Fail(const std::string& message) { throw Error(message); }
 
 // The live item a handle names; a failure for 0 and for dead or never-issued handles.
@@ -185,14 +195,14 @@ void JSONAddElement(const Variant& handle, const WideString& key, Variant& out) 
       return;
     }
     TJSONObject& owner = ItemAs<TJSONObject>(h);
-    out = HandleResult(owner.Add(key, std::make_unique<TJSONObject>()).Value());
+    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(key, std::make_unique<TJSONObject>()).Value(); });
   });
 }
 
 void JSONAddArray(const Variant& handle, const WideString& key, Variant& out) {
   Catching(out, kFailed, [&] {
     TJSONObject& owner = ItemAs<TJSONObject>(handle);
-    out = HandleResult(owner.Add(key, std::make_unique<TJSONArray>()).Value());
+    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(key, std::make_unique<TJSONArray>()).Value(); });
   });
 }
 
@@ -204,7 +214,7 @@ void JSONAddArrayElement(const Variant& handle, Variant& out) {
       return;
     }
     TJSONArray& owner = ItemAs<TJSONArray>(h);
-    out = HandleResult(owner.Add(std::make_unique<TJSONObject>()));
+    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(std::make_unique<TJSONObject>()); });
   });
 }
 

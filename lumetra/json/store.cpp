@@ -114,7 +114,7 @@ void Store::ReleaseHandlesBelow(TJSONAncestor& top) {
 // Resolve is one index and one compare. A released slot moves on by n and
 // joins the back of a FIFO free list; the table is kept at most half full.
 void Store::IssueHandle(TJSONAncestor& item) {
-  if ((live_handles_ + 1) * 2 > slots_.size()) Grow();
+  ReserveHandle();
   const uint32_t index = free_head_;
   Slot& slot = slots_[index];
   free_head_ = slot.next_free;
@@ -122,6 +122,10 @@ void Store::IssueHandle(TJSONAncestor& item) {
   slot.item = &item;
   item.handle_ = slot.next_handle;
   ++live_handles_;
+}
+
+void Store::ReserveHandle() {
+  if ((live_handles_ + 1) * 2 > slots_.size()) Grow();
 }
 
 void Store::ReleaseHandle(TJSONAncestor& item) {

@@ -26,8 +26,14 @@ class Store {
   int64_t AdoptRoot(std::unique_ptr<TJSONValue> root);
 
   // The item's handle, issued on first use. The item must be a root of this
-  // store or lie below one (attach new items first, then ask).
+  // store or lie below one (attach new items first, then ask). Issuing may
+  // grow the table, which throws std::bad_alloc when it cannot.
   int64_t HandleOf(TJSONAncestor& item);
+
+  // Makes room for one more handle: the next handle issued allocates nothing
+  // and cannot fail. Throws std::bad_alloc. Call it before attaching a new
+  // item whose handle is wanted, so that a failure leaves nothing attached.
+  void ReserveHandle();
 
   // The live item named by `handle`; nullptr for 0, out of range, never issued or dead.
   TJSONAncestor* Resolve(int64_t handle) const;
@@ -40,6 +46,8 @@ class Store {
 
   size_t RootCount() const { return roots_.size(); }
   size_t LiveHandleCount() const { return live_handles_; }
+  // The live handles the table holds before it must grow (half its slots).
+  size_t HandleCapacity() const { return slots_.size() / 2; }
   static size_t LiveItemCount() { return TJSONAncestor::LiveCount(); }
 
  private:

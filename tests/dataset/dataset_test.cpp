@@ -85,6 +85,18 @@ INSTANTIATE_TEST_SUITE_P(
                       d.SetValue(d.FieldIndex(u"ID"), Variant::I8(2147483648LL));
                     },
                     "2147483648 is not a valid value for field 'ID'. The allowed range is -2147483648 to 2147483647"},
+        FailureCase{"a NUL in text",
+                    [](Dataset& d) {
+                      d.Edit();
+                      d.SetValue(d.FieldIndex(u"NAME"), Variant::String(WideString(u"a\0b", 3)));
+                    },
+                    "The text for field 'NAME' holds the character U+0000, which a data packet cannot carry"},
+        FailureCase{"a lone surrogate in a memo",
+                    [](Dataset& d) {
+                      d.Edit();
+                      d.SetValue(d.FieldIndex(u"NOTES"), Variant::String(u"\x01\xDC00"));
+                    },
+                    "The text for field 'NOTES' holds the character U+DC00, which a data packet cannot carry"},
         FailureCase{"unsupported key type", [](Dataset& d) { d.Locate({d.FieldIndex(u"NOTES")}, {Variant()}); },
                     "Field 'NOTES' is of an unsupported type"},
         FailureCase{"nested field as key", [](Dataset& d) { d.Locate({d.FieldIndex(u"PETS")}, {Variant()}); },

@@ -305,5 +305,75 @@ TEST(DSToJSONTest, OurOutputLoadsAgainAndKeepsEverything) {
   EXPECT_EQ(DSToJSON(second, u"", u"I4", Key(Variant::I4(99)), u"M"), second);
 }
 
+// Text that XML 1.0 cannot carry (C0 controls other than tab, CR and LF, NUL,
+// U+FFFE, U+FFFF, lone surrogates) is refused as any value a field cannot
+// take: the application stops there and the text is never written, cut or
+// replaced. What is returned loads again and works as a packet.
+TEST(DSToJSONTest, TextThatXmlCannotCarryIsRefused) {
+  const std::u16string texts[] = {u"a\\u0001b", u"\\b",      u"\\f",       u"a\\u0000b", u"\\u001F",
+                                  u"x\\uFFFE",  u"\\uFFFFy", u"a\\uD800b", u"\\uDC00",   u"\\uDFFF\\uD800",
+                                  u"\\uD83D",   u"a\u0002b"};  // the last one raw, not escaped
+  for (const char16_t* field : {u"S", u"FC", u"G", u"WS", u"FWC"}) {
+    for (const std::u16string& text : texts) {
+      const std::u16string json = u"{\"" + std::u16string(field) + u"\":\"" + text + u"\",\"I8\":5}";
+      SCOPED_TRACE(ToUtf8(json));
+      const WideString result = DSToJSON(FixtureW("all_types.xml"), json, u"I4", Key(Variant::I4(7)), u"M");
+      ASSERT_NE(result, u"");
+      std::vector<RowView> rows;
+      ASSERT_NO_THROW(rows = RowsOf(result)) << ToUtf8(result);
+      ASSERT_EQ(rows.size(), 2u);
+      // Neither the refused text nor the value after it was written.
+      const auto original = RowsOf(FixtureW("all_types.xml"));
+      EXPECT_EQ(rows[1].values, original[1].values) << ToUtf8(result);
+      EXPECT_NE(DSToJSON(result, u"{\"S\":\"again\"}", u"I4", Key(Variant::I4(7)), u"M"), u"");
+    }
+  }
+}
+
+TEST(DSToJSONTest, AKeyTextThatXmlCannotCarryFailsTheAppend) {
+  for (const WideString& key : {WideString(u"a\u0001b"), WideString(u"a\0b", 3), WideString(u"\xFFFF"),
+                                WideString(u"\xD800"), WideString(u"b\xDC00")}) {
+    SCOPED_TRACE(ToUtf8(key));
+    EXPECT_EQ(DSToJSON(FixtureW("people.xml"), u"{\"AGE\":1}", u"NAME", Key(Variant::String(key)), u"C"), u"");
+  }
+}
+
+// Tab, CR and LF go out as character references, since a parser turns them
+// into blanks in an attribute; every other character of XML comes back as it was.
+TEST(DSToJSONTest, TextComesBackAsWritten) {
+  const WideString texts[] = {u"a\tb",
+                              u"a\rb",
+                              u"a\nb",
+                              u"\r\n\t ",
+                              u" lead and trail ",
+                              u"\x7F\x80\x9F",
+                              u"\xD7FF\xE000\xFFFD",
+                              u"\xD83D\xDE00",
+                              u"\xDBFF\xDFFF",
+                              u"<&>\"'",
+                              u"  two  blanks  "};
+  for (const WideString& text : texts) {
+    SCOPED_TRACE(ToUtf8(text));
+    std::u16string escaped;
+    for (char16_t c : text) {
+      static const char16_t kHex[] = u"0123456789ABCDEF";
+      escaped += u"\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) escaped += kHex[(c >> shift) & 0xF];
+    }
+    const std::u16string json = u"{\"S\":\"" + escaped + u"\",\"WS\":\"" + escaped + u"\"}";
+    const WideString first = DSToJSON(FixtureW("all_types.xml"), json, u"I4", Key(Variant::I4(7)), u"M");
+    ASSERT_NE(first, u"");
+    // Once more through the output: the text read from it is written again.
+    const WideString second = DSToJSON(first, u"{\"I8\":1}", u"I4", Key(Variant::I4(7)), u"M");
+    ASSERT_NE(second, u"");
+    for (const WideString& packet : {first, second}) {
+      const auto rows = RowsOf(packet);
+      ASSERT_EQ(rows.size(), 2u);
+      EXPECT_EQ(rows[1].values.at("S"), ToUtf8(text)) << ToUtf8(packet);
+      EXPECT_EQ(rows[1].values.at("WS"), ToUtf8(text)) << ToUtf8(packet);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumetra::dataset

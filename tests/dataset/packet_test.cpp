@@ -165,6 +165,22 @@ TEST(PacketWriterTest, EscapesTextThatIsNotMarkup) {
   EXPECT_EQ(packet.rows.size(), again.rows.size());
 }
 
+// Text that would not read back as written never reaches the packet: the
+// writer fails instead (the values refuse such text before it is stored).
+TEST(PacketWriterTest, RefusesTextThatWouldNotReadBack) {
+  for (const std::string& text :
+       {std::string("a\x01"), std::string("a\0b", 3), std::string("\x1F"), std::string("\xEF\xBF\xBE"),
+        std::string("x\xEF\xBF\xBF"), std::string("\xED\xA0\x80")}) {
+    LoadedPacket copy = ReadPacket(Fixture("people.xml"));
+    copy.rows[0].values[2] = text;
+    EXPECT_THROW(WritePacket(*copy.schema, copy.rows), Error) << ::testing::PrintToString(text);
+  }
+  LoadedPacket copy = ReadPacket(Fixture("people.xml"));
+  copy.rows[0].values[2] = std::string("\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF\x7F\t");  // U+FFFD U+E000 U+D7FF
+  EXPECT_EQ(std::get<std::string>(ReadPacket(WritePacket(*copy.schema, copy.rows)).rows[0].values[2]),
+            std::get<std::string>(copy.rows[0].values[2]));
+}
+
 struct RejectCase {
   std::string packet;
   std::string message;  // a part of the error message
@@ -241,6 +257,84 @@ INSTANTIATE_TEST_SUITE_P(
                    "holds an element for field 'ID', which is not a nested dataset field"},
         RejectCase{"<DATAPACKET>" FIELDS_ID "</DATAPACKET><extra/>", "line 1"}),
     lumetra::testing::NameFrom<&RejectCase::packet>{});
+
+// Every row's RowState is checked, the original and modified rows of a
+// modification too. `rows` are the ROW elements of a packet with one i2
+// field ID and a nested field N; `expected` the records' states in order, or
+// a part of the error message.
+struct RowStateCase {
+  std::string rows;
+  std::string expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const RowStateCase& c) { return out << c.rows; }
+
+std::string StatesOf(const std::vector<Record>& records) {
+  std::string states;
+  for (const Record& record : records) {
+    if (!states.empty()) states += ' ';
+    switch (record.status) {
+      case RowStatus::Unchanged:
+        states += "unchanged";
+        break;
+      case RowStatus::Inserted:
+        states += "inserted";
+        break;
+      case RowStatus::Modified:
+        states += "modified";
+        break;
+      case RowStatus::Deleted:
+        states += "deleted";
+        break;
+      case RowStatus::DetailUpdated:
+        states += "detail";
+        break;
+    }
+    if (!record.details.empty() && !record.details[0].empty()) states += "(" + StatesOf(record.details[0]) + ")";
+  }
+  return states;
+}
+
+class RowStateTest : public ::testing::TestWithParam<RowStateCase> {};
+
+TEST_P(RowStateTest, ReadsOrRejects) {
+  const std::string packet =
+      "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"ID\" fieldtype=\"i2\"/><FIELD attrname=\"N\" "
+      "fieldtype=\"nested\"><FIELDS><FIELD attrname=\"X\" fieldtype=\"i2\"/></FIELDS></FIELD></FIELDS></METADATA>"
+      "<ROWDATA>" +
+      GetParam().rows + "</ROWDATA></DATAPACKET>";
+  std::string outcome;
+  try {
+    outcome = StatesOf(ReadPacket(packet).rows);
+  } catch (const Error& error) {
+    outcome = error.what();
+  }
+  EXPECT_NE(outcome.find(GetParam().expected), std::string::npos) << outcome;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RowStateTest,
+    ::testing::Values(
+        RowStateCase{"<ROW ID=\"1\"/><ROW RowState=\"0\"/><ROW RowState=\"1\"/>", "unchanged unchanged unchanged"},
+        RowStateCase{"<ROW RowState=\"1\"/><ROW RowState=\"8\"/><ROW RowState=\"4\"/><ROW RowState=\"2\"/>"
+                     "<ROW RowState=\"64\"/>",
+                     "modified inserted deleted detail"},
+        RowStateCase{"<ROW RowState=\"1\"/><ROW RowState=\"72\"/>", "modified"},
+        RowStateCase{"<ROW RowState=\"16\"/>", "row 1 has an unknown RowState 16"},
+        RowStateCase{"<ROW RowState=\"17\"/><ROW RowState=\"8\"/>", "row 1 has an unknown RowState 17"},
+        RowStateCase{"<ROW RowState=\"1\"/><ROW RowState=\"24\"/>", "row 2 has an unknown RowState 24"},
+        RowStateCase{"<ROW RowState=\"129\"/><ROW RowState=\"8\"/>", "row 1 has an unknown RowState 129"},
+        RowStateCase{"<ROW RowState=\"1\"/><ROW RowState=\"40\"/>", "row 2 has an unknown RowState 40"},
+        RowStateCase{"<ROW RowState=\"4\"/><ROW RowState=\"32\"/>", "row 2 has an unknown RowState 32"},
+        RowStateCase{"<ROW RowState=\"20\"/>", "row 1 has an unknown RowState 20"},
+        RowStateCase{"<ROW RowState=\"18\"/>", "row 1 has an unknown RowState 18"},
+        RowStateCase{"<ROW><N><ROWN RowState=\"1\" X=\"1\"/><ROWN RowState=\"8\" X=\"2\"/></N></ROW>",
+                     "unchanged(modified)"},
+        RowStateCase{"<ROW><N><ROWN RowState=\"17\"/><ROWN RowState=\"8\"/></N></ROW>",
+                     "row 1 has an unknown RowState 17"},
+        RowStateCase{"<ROW><N><ROWN RowState=\"1\"/><ROWN RowState=\"24\"/></N></ROW>",
+                     "row 2 has an unknown RowState 24"}),
+    lumetra::testing::NameFrom<&RowStateCase::rows>{});
 
 // A packet as Free Pascal's TBufDataset saves it: lower-case width and
 // subtype, a fieldname beside attrname, "datetime", day-month-year dates with

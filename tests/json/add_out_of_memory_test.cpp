@@ -62,8 +62,7 @@ int32_t Count(const Variant& handle) {
 class FullTable {
  public:
   FullTable() {
-    while (GlobalStore().LiveHandleCount() < GlobalStore().HandleCapacity() ||
-           GlobalStore().HandleCapacity() == 0) {
+    while (GlobalStore().LiveHandleCount() < GlobalStore().HandleCapacity() || GlobalStore().HandleCapacity() == 0) {
       fillers_.push_back(Create(u"0"));
     }
   }
@@ -79,8 +78,7 @@ class FullTable {
 // succeeds. After every failed call (a 0 result) the document's text, the
 // count of `container` and the store's roots and handles must be as before.
 // Returns the number of failed calls.
-int FailEachAllocationOf(const Variant& document, const Variant& container,
-                         const std::function<void(Variant&)>& add) {
+int FailEachAllocationOf(const Variant& document, const Variant& container, const std::function<void(Variant&)>& add) {
   const std::string text = Text(document);
   const int32_t count = Count(container);
   for (int n = 0; n < 1000; ++n) {

@@ -1,6 +1,8 @@
 #include "lumetra/mail/send_mail.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "lumetra/mail/mail_message.h"
@@ -8,6 +10,23 @@
 
 namespace lumetra::mail {
 namespace {
+
+// The file system's path for a path as the caller wrote it; none when the
+// text names no file this system can have. On Windows the UTF-16 text is the
+// path itself; elsewhere paths are UTF-8, which has no form for a lone
+// surrogate (the conversion throws), and a replacement character would name
+// another file.
+std::optional<std::filesystem::path> FileSystemPath(const WideString& text) {
+#ifdef _WIN32
+  return std::filesystem::path(std::wstring(text.begin(), text.end()));
+#else
+  try {
+    return std::filesystem::path(text);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+#endif
+}
 
 bool IsAttachableFile(const std::filesystem::path& path) {
   std::error_code error;
@@ -21,8 +40,8 @@ std::vector<Attachment> ExistingAttachments(WideString paths) {
   while (!paths.empty()) {
     TakeFirstToken(paths, u"|", token);
     if (token.empty()) continue;
-    std::filesystem::path path(token);
-    if (IsAttachableFile(path)) found.push_back({std::move(path), FileNameOfPath(token)});
+    auto path = FileSystemPath(token);
+    if (path && IsAttachableFile(*path)) found.push_back({std::move(*path), FileNameOfPath(token)});
   }
   return found;
 }
@@ -34,9 +53,9 @@ std::vector<WideString> Envelope(const MailMessage& message) {
   return recipients;
 }
 
-// Runs one network step; on failure sets `result` to the step's text and rethrows.
-template <typename Step>
-void NetworkStep(WideString& result, const char16_t* failure_text, Step&& step) {
+// Runs one step; on failure sets `result` to the step's text and rethrows.
+template <typename Operation>
+void Step(WideString& result, const char16_t* failure_text, Operation&& step) {
   try {
     step();
   } catch (...) {
@@ -65,20 +84,24 @@ void SendMailMessage(const WideString& to, const WideString& cc, const WideStrin
   SmtpClient client(std::move(settings));
 
   MailMessage message;
-  message.sender.name = from_name.empty() ? user_name : from_name;
-  message.sender.address = from_address.empty() ? user_name : from_address;
-  message.subject = subject;
-  message.html_body = body;
-  message.to = ParseAddressList(to);
-  message.cc = ParseAddressList(cc);
-  message.bcc = ParseAddressList(bcc);
-  message.attachments = ExistingAttachments(attachments);
-  message.date = DateHeaderNow();
-  message.boundary = NewBoundary();
+  // Preparing the message is part of sending it: should it fail, the result
+  // must not read as a success.
+  Step(result, kSendFailed, [&] {
+    message.sender.name = from_name.empty() ? user_name : from_name;
+    message.sender.address = from_address.empty() ? user_name : from_address;
+    message.subject = subject;
+    message.html_body = body;
+    message.to = ParseAddressList(to);
+    message.cc = ParseAddressList(cc);
+    message.bcc = ParseAddressList(bcc);
+    message.attachments = ExistingAttachments(attachments);
+    message.date = DateHeaderNow();
+    message.boundary = NewBoundary();
+  });
 
-  NetworkStep(result, kConnectFailed, [&] { client.Connect(); });
-  NetworkStep(result, kSendFailed, [&] { client.Deliver(message.sender.address, Envelope(message), message); });
-  if (client.Connected()) NetworkStep(result, kDisconnectFailed, [&] { client.Disconnect(); });
+  Step(result, kConnectFailed, [&] { client.Connect(); });
+  Step(result, kSendFailed, [&] { client.Deliver(message.sender.address, Envelope(message), message); });
+  if (client.Connected()) Step(result, kDisconnectFailed, [&] { client.Disconnect(); });
 }
 
 void SendMail(const WideString& destino, const WideString& cc, const WideString& cco, const WideString& asunto,

@@ -1,13 +1,16 @@
 // The SendMail operation: one HTML e-mail with To, Cc, Bcc and attachments,
 // sent through one SMTP client over one connection.
 //
-// SendMailMessage sets `result` to kMailSent first; when the connect, send or
-// disconnect step fails it sets `result` to that step's text (kConnectFailed,
-// kSendFailed, kDisconnectFailed) and lets the same error continue. Other
-// errors leave `result` as it is. Everything created for the call (client,
-// connection, message) is released on every path.
+// SendMailMessage sets `result` to kMailSent first; when preparing the
+// message or the connect, send or disconnect step fails it sets `result` to
+// that step's text (kSendFailed for the message, kConnectFailed, kSendFailed,
+// kDisconnectFailed) and lets the same error continue, so a failure never
+// reads as a success. Everything created for the call (client, connection,
+// message) is released on every path.
 // Attachments: the paths in `attachments` separated by "|"; a path naming no
-// existing file (a directory does not count) is skipped without a report.
+// existing file (a directory does not count) is skipped without a report, and
+// so is one that cannot name a file here (natively, a lone surrogate has no
+// UTF-8 form).
 // The sender's display name and address fall back to `user_name` when empty.
 //
 // SendMail is the automation method: SendMailMessage with no explicit

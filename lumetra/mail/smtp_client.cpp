@@ -63,7 +63,7 @@ void SmtpClient::Connect() {
   if (port == 0) throw Error("A Port is required");
   CloseNow();
   connection_ = std::make_unique<SmtpConnection>(Socket::Connect(ToUtf8(settings_.host), port, settings_.connect_limit),
-                                                 settings_.reply_limit);
+                                                 settings_.reply_limit, settings_.conversation_limit);
   try {
     const SmtpReply greeting = connection_->ReadReply();
     if (greeting.code != 220) throw Error(greeting.Text());

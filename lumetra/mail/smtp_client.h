@@ -4,10 +4,11 @@
 // plain-text fallback -, AUTH LOGIN when there is a user name and the server
 // offers LOGIN, MAIL FROM, RCPT TO for each recipient, DATA with
 // dot-stuffing), Disconnect (QUIT, whose failure is ignored, then close).
-// Commands are not pipelined. Every wait for a reply is bounded by the reply
-// limit. A failing step raises lumetra::Error with the server's reply text or
-// the texts documented at each step; Connect and the TLS upgrade close the
-// connection themselves when they fail, otherwise the destructor closes it.
+// Commands are not pipelined. Each reply as a whole is bounded by the reply
+// limit, the whole conversation by the conversation limit plus an allowance
+// for the bytes sent, and each reply's size (see smtp_connection.h). A failing step raises lumetra::Error with the
+// server's reply text or the texts documented at each step; Connect and the TLS upgrade close the connection themselves
+// when they fail, otherwise the destructor closes it.
 #pragma once
 
 #include <chrono>
@@ -23,9 +24,12 @@
 namespace lumetra::mail {
 
 inline constexpr std::chrono::milliseconds kConnectLimit{3000};
-// Our own bound on every wait for the server, so that a silent server cannot
-// hold the process forever.
+// Our own bound on each whole reply and each stalled send, so that a silent
+// or trickling server cannot hold the process forever.
 inline constexpr std::chrono::milliseconds kDefaultReplyLimit{60000};
+// Our bound on the whole conversation, before the allowance that the bytes
+// sent earn (SmtpConnection): far beyond any real conversation, but finite.
+inline constexpr std::chrono::milliseconds kDefaultConversationLimit{10 * 60 * 1000};
 
 struct SmtpSettings {
   WideString host;
@@ -37,6 +41,7 @@ struct SmtpSettings {
   bool verify_server_certificate = false;
   std::chrono::milliseconds connect_limit = kConnectLimit;
   std::chrono::milliseconds reply_limit = kDefaultReplyLimit;
+  std::chrono::milliseconds conversation_limit = kDefaultConversationLimit;
 };
 
 // The port connected to: the low 16 bits of `port`; 465 becomes 25 with TLS,

@@ -5,13 +5,21 @@
 namespace lumetra::mail {
 namespace {
 
-constexpr std::size_t kMaxLine = 64 * 1024;
 constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr char kReplyTooLong[] = "The server sent a reply that is too long.";
+
+std::string Milliseconds(std::chrono::milliseconds span) { return std::to_string(span.count()) + " ms."; }
 
 }  // namespace
 
-SmtpConnection::SmtpConnection(Socket socket, std::chrono::milliseconds reply_limit)
-    : socket_(std::move(socket)), reply_limit_(reply_limit) {}
+SmtpConnection::SmtpConnection(Socket socket, std::chrono::milliseconds reply_limit,
+                               std::chrono::milliseconds conversation_limit)
+    : socket_(std::move(socket)),
+      reply_limit_(reply_limit),
+      conversation_limit_(conversation_limit),
+      start_(Clock::now()) {
+  LimitWaits();
+}
 
 SmtpConnection::~SmtpConnection() = default;
 
@@ -22,29 +30,48 @@ void SmtpConnection::SendLine(std::string_view line) {
 }
 
 void SmtpConnection::Write(std::string_view bytes) {
+  bytes_sent_ += bytes.size();
+  LimitWaits();
   if (tls_)
     tls_->Send(bytes);
   else
     socket_.Send(bytes, reply_limit_);
 }
 
-SmtpReply SmtpConnection::ReadReply() {
-  ReplyParser parser;
-  for (;;) {
-    if (auto reply = parser.AddLine(ReadLine())) return std::move(*reply);
-  }
+void SmtpConnection::LimitWaits(Clock::time_point reply_end, std::string reply_text) {
+  // Whole units only, so that the few bytes of the commands earn nothing.
+  const auto allowance = kSendAllowance * static_cast<Clock::rep>(bytes_sent_ / kAllowanceBytes);
+  const auto conversation = conversation_limit_ + allowance;
+  const auto conversation_end = start_ + conversation;
+  if (reply_end < conversation_end)
+    socket_.LimitWaits(reply_end, std::move(reply_text));
+  else
+    socket_.LimitWaits(conversation_end,
+                       "The conversation with the server took longer than " + Milliseconds(conversation));
 }
 
-std::string SmtpConnection::ReadLine() {
+SmtpReply SmtpConnection::ReadReply() {
+  LimitWaits(Clock::now() + reply_limit_, "The server did not reply within " + Milliseconds(reply_limit_));
+  ReplyParser parser;
+  std::size_t bytes_left = kMaxReplyBytes;
+  for (std::size_t lines = 0; lines < kMaxReplyLines; ++lines) {
+    if (auto reply = parser.AddLine(ReadLine(bytes_left))) return std::move(*reply);
+  }
+  throw Error(kReplyTooLong);
+}
+
+std::string SmtpConnection::ReadLine(std::size_t& bytes_left) {
   for (;;) {
     const auto end = input_.find('\n', read_at_);
     if (end != std::string::npos) {
+      if (end + 1 - read_at_ > bytes_left) throw Error(kReplyTooLong);
+      bytes_left -= end + 1 - read_at_;
       std::string line = input_.substr(read_at_, end - read_at_);
       if (!line.empty() && line.back() == '\r') line.pop_back();
       read_at_ = end + 1;
       return line;
     }
-    if (input_.size() - read_at_ > kMaxLine) throw Error("The server sent a reply line that is too long.");
+    if (input_.size() - read_at_ >= bytes_left) throw Error(kReplyTooLong);
     input_.erase(0, read_at_);
     read_at_ = 0;
     const auto size = input_.size();
@@ -60,6 +87,8 @@ void SmtpConnection::StartTls(const TlsStarter& start, TlsSettings settings) {
   input_.clear();
   read_at_ = 0;
   settings.limit = reply_limit_;
+  // The handshake as a whole gets one reply limit.
+  LimitWaits(Clock::now() + reply_limit_, "The server did not reply within " + Milliseconds(reply_limit_));
   tls_ = start(socket_, settings);
 }
 

@@ -6,7 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 namespace lumetra::mail::testing {
 namespace {
@@ -84,7 +87,7 @@ void ScriptedSmtpServer::Serve() {
 
 void ScriptedSmtpServer::Converse(int fd) {
   const auto deadline = Clock::now() + kLifetime;
-  Reply(fd, script_.greeting);
+  if (!Answer(fd, "GREETING", script_.greeting)) return;
   std::string input;
   bool in_data = false;
   int credentials = 0;  // lines still expected after "AUTH LOGIN"
@@ -105,7 +108,7 @@ void ScriptedSmtpServer::Converse(int fd) {
     if (in_data) {
       if (line == ".") {
         in_data = false;
-        Reply(fd, script_.replies["."]);
+        if (!Answer(fd, ".", script_.replies["."])) return;
       } else {
         data_ += line + "\r\n";
       }
@@ -120,7 +123,7 @@ void ScriptedSmtpServer::Converse(int fd) {
     if (key == "RCPT") ++rcpt_count;
     if (key == "AUTH" && reply.rfind("334", 0) == 0) credentials = 2;
     if (key == "CRED1" && reply.rfind("334", 0) != 0) credentials = 0;
-    Reply(fd, reply);
+    if (!Answer(fd, key, reply)) return;
     if (key == "DATA" && reply.rfind("354", 0) == 0) in_data = true;
     if (key == "STARTTLS" && script_.garbage_after_starttls) {
       SendAll(fd, "this is certainly not a TLS handshake\r\n");
@@ -128,6 +131,37 @@ void ScriptedSmtpServer::Converse(int fd) {
     }
     if (key == "QUIT") return;
   }
+}
+
+bool ScriptedSmtpServer::Answer(int fd, const std::string& key, const std::string& reply) {
+  const auto stream = script_.streams.find(key);
+  if (stream == script_.streams.end()) {
+    Reply(fd, reply);
+    return true;
+  }
+  return Stream(fd, stream->second);
+}
+
+bool ScriptedSmtpServer::Stream(int fd, const SmtpStream& stream) {
+  const auto deadline = Clock::now() + kLifetime;
+  const std::size_t piece = stream.piece == 0 ? stream.bytes.size() : stream.piece;
+  std::size_t at = 0, total = 0;
+  while (!stop_ && Clock::now() < deadline && total < kFloodBytes) {
+    if (at == stream.bytes.size()) {
+      if (!stream.repeat) return true;
+      at = 0;
+    }
+    if (stream.pause.count() > 0) std::this_thread::sleep_for(stream.pause);
+    pollfd entry{fd, POLLOUT, 0};
+    if (poll(&entry, 1, 50) <= 0) continue;
+    const std::size_t size = std::min(piece, stream.bytes.size() - at);
+    const ssize_t sent = send(fd, stream.bytes.data() + at, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (sent <= 0) return false;  // the client hung up
+    at += static_cast<std::size_t>(sent);
+    total += static_cast<std::size_t>(sent);
+  }
+  return false;
 }
 
 }  // namespace lumetra::mail::testing

@@ -3,7 +3,9 @@
 // thread of its own and records every line it receives. Replies are looked up
 // by the command's verb in upper case ("EHLO", "MAIL", ...); "CRED1"/"CRED2"
 // answer the two lines after "AUTH LOGIN"; "." answers the end of the data.
-// An empty reply means silence. Every wait is bounded (kLifetime overall).
+// An empty reply means silence. A stream sends its bytes in place of the
+// reply, for servers that trickle, stall or flood. Every wait is bounded
+// (kLifetime overall).
 #pragma once
 
 #include <atomic>
@@ -15,6 +17,17 @@
 #include <vector>
 
 namespace lumetra::mail::testing {
+
+// Bytes sent as they are (no CR LF added): `piece` bytes at a time (0: all
+// at once), each piece after `pause`; with `repeat`, over and over until the
+// client hangs up or kFloodBytes have gone out. The conversation goes on
+// afterwards unless the client has hung up.
+struct SmtpStream {
+  std::string bytes;
+  std::size_t piece = 0;
+  std::chrono::milliseconds pause{0};
+  bool repeat = false;
+};
 
 struct SmtpScript {
   std::string greeting = "220 scripted ESMTP";
@@ -34,6 +47,8 @@ struct SmtpScript {
   };
   // Replies to the n-th RCPT, before the "RCPT" entry applies.
   std::vector<std::string> rcpt_replies;
+  // Streams sent instead of the reply to a verb ("GREETING" for the greeting).
+  std::map<std::string, SmtpStream> streams;
   // After answering STARTTLS, send bytes that are not TLS and hang up.
   bool garbage_after_starttls = false;
 };
@@ -41,6 +56,7 @@ struct SmtpScript {
 class ScriptedSmtpServer {
  public:
   static constexpr std::chrono::seconds kLifetime{20};
+  static constexpr std::size_t kFloodBytes = 8 * 1024 * 1024;
 
   explicit ScriptedSmtpServer(SmtpScript script);
   ScriptedSmtpServer(const ScriptedSmtpServer&) = delete;
@@ -59,6 +75,9 @@ class ScriptedSmtpServer {
  private:
   void Serve();
   void Converse(int fd);
+  // The reply to `key`, or its stream; false when the client has hung up.
+  bool Answer(int fd, const std::string& key, const std::string& reply);
+  bool Stream(int fd, const SmtpStream& stream);
 
   SmtpScript script_;
   int listener_ = -1;

@@ -136,6 +136,31 @@ TEST(SendMailTest, DeliversRecipientsHeadersBodyAndAttachmentsIntact) {
   EXPECT_EQ(m.parts[2].bytes, text);
 }
 
+// A path with a lone surrogate names no file this system can open: the
+// attachment is skipped like a missing one and the mail goes out without it.
+TEST(SendMailTest, AttachmentPathsThatCannotBeNamedAreSkipped) {
+  SmtpServerProcess server;
+  TempFolder files;
+  const WideString kept = files.Write("kept.txt", "kept\r\n");
+  const WideString folder = FromUtf8(files.path().string()) + u"/";
+  const WideString unnamable[] = {u"\xD800.txt", u"a\xDC00.txt", u"\xDC00\xD800.txt", u"end\xDBFF"};
+  int sent = 0;
+  for (const auto& name : unnamable) {
+    SCOPED_TRACE(ToUtf8(name));
+    Send send;
+    send.to = u"to@example.com";
+    send.attachments = folder + name + u"|" + kept + u"|" + name;
+    WideString result;
+    EXPECT_NO_THROW(result = SendTo(server, send));
+    EXPECT_EQ(result, kMailSent);
+    ASSERT_EQ(server.MessageCount(), ++sent);
+    const ReceivedMessage m = server.Message(sent);
+    ASSERT_EQ(m.parts.size(), 2u);
+    EXPECT_EQ(m.parts[1].file_name, "kept.txt");
+    EXPECT_EQ(m.parts[1].bytes, "kept\r\n");
+  }
+}
+
 TEST(SendMailTest, TlsAndAuthLogin) {
   SmtpServerProcess server({"--tls", "--auth"});
   TempFolder files;

@@ -15,10 +15,12 @@ namespace {
 
 using testing::ScriptedSmtpServer;
 using testing::SmtpScript;
+using testing::SmtpStream;
 using Verbs = std::vector<std::string>;
 
 std::unique_ptr<TlsSession> NoTls(Socket&, const TlsSettings&) { throw Error("not loaded on purpose"); }
 const TextInMemory kMessage("Subject: test\r\n\r\nbody\r\n");
+using std::chrono::milliseconds;
 
 struct Outcome {
   std::string failed_in;  // "", "Connect" or "Deliver"
@@ -31,6 +33,8 @@ struct Conversation {
   bool tls = false;
   std::vector<WideString> recipients = {u"r1@x.com"};
   std::chrono::milliseconds reply_limit{5000};
+  std::chrono::milliseconds conversation_limit = kDefaultConversationLimit;
+  std::string message = "Subject: test\r\n\r\nbody\r\n";
   TlsStarter start_tls = StartTlsSession;
 };
 
@@ -43,13 +47,14 @@ Outcome Converse(ScriptedSmtpServer& server, const Conversation& how) {
   settings.password = u"secret";
   settings.use_tls = how.tls;
   settings.reply_limit = how.reply_limit;
+  settings.conversation_limit = how.conversation_limit;
   SmtpClient client(settings, how.start_tls);
   Outcome outcome;
   try {
     outcome.failed_in = "Connect";
     client.Connect();
     outcome.failed_in = "Deliver";
-    client.Deliver(u"sender@x.com", how.recipients, kMessage);
+    client.Deliver(u"sender@x.com", how.recipients, TextInMemory(how.message));
     outcome.failed_in = "";
     if (client.Connected()) client.Disconnect();
     EXPECT_FALSE(client.Connected());
@@ -71,6 +76,16 @@ struct Scenario {
 TEST(SmtpClientTest, ConversationsAndTheirFailures) {
   const auto reply = [](const char* verb, const char* text) { return [=](SmtpScript& s) { s.replies[verb] = text; }; };
   const auto no_change = [](SmtpScript&) {};
+  const auto stream = [](const char* verb, SmtpStream how) { return [=](SmtpScript& s) { s.streams[verb] = how; }; };
+  const SmtpStream trickle_greeting{"220 trickling\r\n", 1, milliseconds(100)};
+  const SmtpStream trickle_queued{"250 queued\r\n", 1, milliseconds(100)};
+  const SmtpStream late_ehlo{"250 scripted\r\n", 0, milliseconds(700)};
+  const SmtpStream late_queued{"250 queued\r\n", 0, milliseconds(700)};
+  const SmtpStream short_lines{"250-flood\r\n", 0, {}, true};
+  const SmtpStream long_lines{"250-" + std::string(1000, 'x') + "\r\n", 0, {}, true};
+  const SmtpStream endless_line{"220 " + std::string(1000, 'x'), 0, {}, true};
+  const char* const too_long = "The server sent a reply that is too long.";
+  const char* const too_slow = "The conversation with the server took longer than 300 ms.";
   // One scenario to a line or two, laid out by hand.
   // clang-format off
   const Scenario scenarios[] = {
@@ -121,6 +136,20 @@ TEST(SmtpClientTest, ConversationsAndTheirFailures) {
        {"Connect", "The server did not reply within 300 ms."}, {"EHLO"}},
       {"silence after the data", reply(".", ""), {.reply_limit = std::chrono::milliseconds(300)},
        {"Deliver", "The server did not reply within 300 ms.", true}, {"EHLO", "MAIL", "RCPT", "DATA"}},
+      {"greeting trickled byte by byte: the limit covers the whole reply", stream("GREETING", trickle_greeting),
+       {.reply_limit = milliseconds(400)}, {"Connect", "The server did not reply within 400 ms."}, {}},
+      {"end-of-data reply trickled", stream(".", trickle_queued), {.reply_limit = milliseconds(400)},
+       {"Deliver", "The server did not reply within 400 ms.", true}, {"EHLO", "MAIL", "RCPT", "DATA"}},
+      {"endless continuation lines", stream("EHLO", short_lines), {}, {"Connect", too_long}, {"EHLO"}},
+      {"long continuation lines", stream("EHLO", long_lines), {}, {"Connect", too_long}, {"EHLO"}},
+      {"one endless line without CR LF", stream("GREETING", endless_line), {}, {"Connect", too_long}, {}},
+      {"conversation longer than its total limit", stream("EHLO", late_ehlo),
+       {.conversation_limit = milliseconds(300)}, {"Connect", too_slow}, {"EHLO"}},
+      {"a short message earns no time for a slow end of data", stream(".", late_queued),
+       {.conversation_limit = milliseconds(300)}, {"Deliver", too_slow, true}, {"EHLO", "MAIL", "RCPT", "DATA"}},
+      {"a long message earns time for its upload", stream(".", late_queued),
+       {.conversation_limit = milliseconds(300), .message = std::string(64 * 1024, 'm')}, {},
+       {"EHLO", "MAIL", "RCPT", "DATA", "QUIT"}},
   };
   // clang-format on
   for (const auto& scenario : scenarios) {

@@ -78,12 +78,17 @@ Socket Socket::Connect(const std::string& host, uint16_t port, std::chrono::mill
   return Socket(fd);
 }
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+Socket::Socket(Socket&& other) noexcept
+    : handle_(std::exchange(other.handle_, kClosed)),
+      deadline_(other.deadline_),
+      deadline_text_(std::move(other.deadline_text_)) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     if (handle_ != kClosed) close(static_cast<int>(handle_));
     handle_ = std::exchange(other.handle_, kClosed);
+    deadline_ = other.deadline_;
+    deadline_text_ = std::move(other.deadline_text_);
   }
   return *this;
 }
@@ -103,22 +108,24 @@ void Socket::Send(std::string_view bytes, std::chrono::milliseconds limit) {
     }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) Fail(errno);
-    if (!WaitFor(fd, POLLOUT, Clock::now() + limit))
-      throw Error("The server took no data for " + std::to_string(limit.count()) + " ms.");
+    const auto end =
+        EndOfWait(Clock::now(), limit, "The server took no data for " + std::to_string(limit.count()) + " ms.");
+    if (!WaitFor(fd, POLLOUT, end.at)) throw Error(end.text);
   }
 }
 
 std::size_t Socket::Receive(char* buffer, std::size_t size, std::chrono::milliseconds limit) {
   if (handle_ == kClosed) throw Error("Not connected.");
   const int fd = static_cast<int>(handle_);
-  const auto deadline = Clock::now() + limit;
+  const auto start = Clock::now();
   for (;;) {
     const ssize_t got = recv(fd, buffer, size, 0);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) Fail(errno);
-    if (!WaitFor(fd, POLLIN, deadline))
-      throw Error("The server did not reply within " + std::to_string(limit.count()) + " ms.");
+    const auto end =
+        EndOfWait(start, limit, "The server did not reply within " + std::to_string(limit.count()) + " ms.");
+    if (!WaitFor(fd, POLLIN, end.at)) throw Error(end.text);
   }
 }
 

@@ -119,7 +119,10 @@ Socket Socket::Connect(const std::string& host, uint16_t port, std::chrono::mill
   return Socket(static_cast<std::intptr_t>(s));
 }
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+Socket::Socket(Socket&& other) noexcept
+    : handle_(std::exchange(other.handle_, kClosed)),
+      deadline_(other.deadline_),
+      deadline_text_(std::move(other.deadline_text_)) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
@@ -128,6 +131,8 @@ Socket& Socket::operator=(Socket&& other) noexcept {
       WSACleanup();
     }
     handle_ = std::exchange(other.handle_, kClosed);
+    deadline_ = other.deadline_;
+    deadline_text_ = std::move(other.deadline_text_);
   }
   return *this;
 }
@@ -151,22 +156,24 @@ void Socket::Send(std::string_view bytes, std::chrono::milliseconds limit) {
     }
     const int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK) Fail(error);
-    if (!WaitFor(s, POLLWRNORM, Clock::now() + limit))
-      throw Error("The server took no data for " + std::to_string(limit.count()) + " ms.");
+    const auto end =
+        EndOfWait(Clock::now(), limit, "The server took no data for " + std::to_string(limit.count()) + " ms.");
+    if (!WaitFor(s, POLLWRNORM, end.at)) throw Error(end.text);
   }
 }
 
 std::size_t Socket::Receive(char* buffer, std::size_t size, std::chrono::milliseconds limit) {
   if (handle_ == kClosed) throw Error("Not connected.");
   const auto s = static_cast<SOCKET>(handle_);
-  const auto deadline = Clock::now() + limit;
+  const auto start = Clock::now();
   for (;;) {
     const int got = recv(s, buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 20)), 0);
     if (got >= 0) return static_cast<std::size_t>(got);
     const int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK) Fail(error);
-    if (!WaitFor(s, POLLRDNORM, deadline))
-      throw Error("The server did not reply within " + std::to_string(limit.count()) + " ms.");
+    const auto end =
+        EndOfWait(start, limit, "The server did not reply within " + std::to_string(limit.count()) + " ms.");
+    if (!WaitFor(s, POLLRDNORM, end.at)) throw Error(end.text);
   }
 }
 

@@ -6,7 +6,8 @@
 // The trigger is an argument value, because a server that COM starts does not
 // see its client's environment: a string argument equal to kFailCopyText makes
 // its copy into the portable object's types throw std::bad_alloc, as an
-// allocation failure would.
+// allocation failure would. The window procedure, which takes no arguments
+// from clients, has a file as its trigger.
 #pragma once
 
 #ifndef LUMETRA_FAULT_INJECTION
@@ -30,6 +31,14 @@ inline void FailCopyIfTriggered(BSTR text) {
   if (text != nullptr && SysStringLen(text) == length && std::wmemcmp(text, kFailCopyText, length) == 0) {
     throw std::bad_alloc();
   }
+}
+
+// The tray menu's trigger: while this file exists, opening the menu throws
+// std::bad_alloc inside the window procedure.
+inline constexpr wchar_t kFailMenuFile[] = L"C:\\lumetra-fail-menu";
+
+inline void FailMenuIfTriggered() {
+  if (GetFileAttributesW(kFailMenuFile) != INVALID_FILE_ATTRIBUTES) throw std::bad_alloc();
 }
 
 }  // namespace lumetra::win

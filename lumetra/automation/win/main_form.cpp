@@ -4,6 +4,10 @@
 
 #include "lumetra/automation/win/error_box.h"
 
+#ifdef LUMETRA_FAULT_INJECTION
+#include "lumetra/automation/win/fault_injection.h"
+#endif
+
 namespace lumetra::win {
 namespace {
 
@@ -133,6 +137,9 @@ void MainForm::RemoveTrayIcon() {
 }
 
 void MainForm::ShowPopupMenu() {
+#ifdef LUMETRA_FAULT_INJECTION
+  FailMenuIfTriggered();
+#endif
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_STRING, kSalirCommand, L"Salir");

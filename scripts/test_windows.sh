@@ -15,10 +15,12 @@ deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
 build="$root/build/windows"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps" >/dev/null || exit 1
-cmake --build "$build" -j2 --target Lumetra lumetra_early_bound_client \
+cmake --build "$build" -j2 --target Lumetra lumetra_fault_server lumetra_early_bound_client \
   Tolvane tolvane_wine_worker tolvane_wine_probe lumetra_wine_trust_root || exit 1
 
 export LUMETRA_EXE="$build/lumetra/automation/win/Lumetra.exe"
+# The server with the fault-injection seam, for test_server_survives_faults.sh only.
+export LUMETRA_FAULT_EXE="$build/lumetra/automation/win/lumetra_fault_server.exe"
 export LUMETRA_CLIENT_EXE="$build/lumetra/automation/win/lumetra_early_bound_client.exe"
 export TOLVANE_EXE="$build/tolvane/win/Tolvane.exe"
 export TOLVANE_WORKER_EXE="$build/tests/wine/tolvane/tolvane_wine_worker.exe"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lumetra/automation/win/class_factory.h"
+#include "lumetra/automation/win/error_box.h"
 #include "lumetra/automation/win/main_form.h"
 #include "lumetra/automation/win/windows_conversions.h"
 #include "lumetra/automation/win/registration.h"
@@ -38,21 +39,23 @@ class ComApartment {
   HRESULT result_;
 };
 
-void ShowError(const std::wstring& message) {
-  MessageBoxW(nullptr, message.c_str(), L"Lumetra", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
-
 std::wstring HResultText(const wchar_t* what, HRESULT hr) {
   wchar_t text[160];
   wsprintfW(text, L"%s (0x%08X)", what, static_cast<unsigned>(hr));
   return text;
 }
 
+// The last stop of a C++ exception on the main thread (the COM methods and the
+// window procedure stop their own): it is shown, and the loop goes on serving.
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    try {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    } catch (...) {
+      ShowCurrentException();
+    }
   }
 }
 

@@ -2,6 +2,12 @@
 
 #include <cwchar>
 
+#include "lumetra/automation/win/error_box.h"
+
+#ifdef LUMETRA_FAULT_INJECTION
+#include "lumetra/automation/win/fault_injection.h"
+#endif
+
 namespace lumetra::win {
 namespace {
 
@@ -45,6 +51,9 @@ bool MainForm::Create() {
   return true;
 }
 
+// No C++ exception crosses back into the system that called the window
+// procedure: it is shown as the server's errors are, and the message counts as
+// handled.
 LRESULT CALLBACK MainForm::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -53,7 +62,12 @@ LRESULT CALLBACK MainForm::WindowProc(HWND window, UINT message, WPARAM wparam, 
   }
   auto* form = reinterpret_cast<MainForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (form == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  return form->HandleMessage(message, wparam, lparam);
+  try {
+    return form->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    ShowCurrentException();
+    return 0;
+  }
 }
 
 LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -123,6 +137,9 @@ void MainForm::RemoveTrayIcon() {
 }
 
 void MainForm::ShowPopupMenu() {
+#ifdef LUMETRA_FAULT_INJECTION
+  FailMenuIfTriggered();
+#endif
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_STRING, kSalirCommand, L"Salir");

@@ -18,8 +18,8 @@ namespace lumetra::win {
 
 class StringRefArgs {
  public:
+  // Throws std::bad_alloc when memory runs out; what was converted is freed.
   StringRefArgs(const MethodInfo* method, DISPPARAMS* params);
-  ~StringRefArgs();
   StringRefArgs(const StringRefArgs&) = delete;
   StringRefArgs& operator=(const StringRefArgs&) = delete;
 
@@ -29,8 +29,17 @@ class StringRefArgs {
  private:
   DISPPARAMS* params_;
   DISPPARAMS copy_{};
+  // The converted strings, freed with the object, or when its construction throws.
+  struct OwnedStrings {
+    OwnedStrings() = default;
+    OwnedStrings(const OwnedStrings&) = delete;
+    OwnedStrings& operator=(const OwnedStrings&) = delete;
+    ~OwnedStrings();
+    std::vector<BSTR> items;
+  };
+
   std::vector<VARIANT> args_;
-  std::vector<BSTR> strings_;  // owned; args_ point into it
+  OwnedStrings strings_;  // args_ point into it
 };
 
 }  // namespace lumetra::win

@@ -1,0 +1,38 @@
+#include "lumetra/automation/win/error_box.h"
+
+#include <windows.h>
+
+#include "lumetra/automation/error_convention.h"
+
+namespace lumetra::win {
+namespace {
+
+constexpr wchar_t kCaption[] = L"Lumetra";
+
+void ShowErrorText(const wchar_t* text) noexcept {
+  MessageBoxW(nullptr, text, kCaption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+// Receives the error information of the convention and shows its description.
+class ErrorBoxReporter final : public ErrorReporter {
+ public:
+  bool Report(const ErrorInfo& info) noexcept override {
+    const auto* text = reinterpret_cast<const wchar_t*>(info.description.c_str());
+    ShowErrorText(info.description.empty() ? L"Unexpected error" : text);
+    shown = true;
+    return true;
+  }
+  bool shown = false;
+};
+
+}  // namespace
+
+void ShowError(const std::wstring& message) noexcept { ShowErrorText(message.c_str()); }
+
+void ShowCurrentException() noexcept {
+  ErrorBoxReporter box;
+  ReportCurrentException(box);
+  if (!box.shown) ShowErrorText(L"Unexpected error");  // not even the message could be built
+}
+
+}  // namespace lumetra::win

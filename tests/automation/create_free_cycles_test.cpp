@@ -35,8 +35,9 @@ size_t ResidentBytes() {
 TEST(CreateFreeCyclesTest, AMillionCyclesKeepMemoryFlat) {
   IgnoringReporter reporter;
   LumetraCOM com(reporter);
-  const WideString text = u"{\"pedido\":{\"id\":7,\"items\":[{\"sku\":\"A1\",\"qty\":2},{\"sku\":\"B2\",\"qty\":1}]},"
-                          u"\"nota\":\"una nota algo m\u00e1s larga que las dem\u00e1s\",\"ok\":true}";
+  const WideString text =
+      u"{\"pedido\":{\"id\":7,\"items\":[{\"sku\":\"A1\",\"qty\":2},{\"sku\":\"B2\",\"qty\":1}]},"
+      u"\"nota\":\"una nota algo m\u00e1s larga que las dem\u00e1s\",\"ok\":true}";
   const auto cycle = [&] {
     Variant doc, items, first, value;
     ASSERT_EQ(com.JSONCreate(text, doc), kOk);

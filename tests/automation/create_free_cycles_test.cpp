@@ -57,7 +57,7 @@ TEST(CreateFreeCyclesTest, AMillionCyclesKeepMemoryFlat) {
   const size_t blocks_before = json::ItemMemory().BlocksInUse();
   for (int i = 0; i < kCycles / 10; ++i) cycle();
   const size_t capacity_after_warm_up = store.HandleCapacity();
-  const size_t resident_after_warm_up = ResidentBytes();
+  [[maybe_unused]] const size_t resident_after_warm_up = ResidentBytes();
   for (int i = kCycles / 10; i < kCycles; ++i) cycle();
 
   EXPECT_EQ(store.RootCount(), roots_before);

@@ -48,8 +48,10 @@ burst
 after_second="$(private_kib)"
 echo "server private memory: ${start} KiB at the start, ${after_first} KiB after the first burst," \
   "${after_second} KiB after the second"
-# The first burst may grow the heap and the item pool's slabs once; the second must not add to them.
-((after_second <= after_first + 1024)) || fail "the second burst left $((after_second - after_first)) KiB more"
+# The first burst may grow the heap and the item pool's slabs once; the second must not add to
+# them. Wine's heap and call buffers move the figure by a few MiB from run to run (seen: -3 to
+# +2 MiB), so the bound is 4 MiB; the native million-cycle test checks flatness to the byte.
+((after_second <= after_first + 4096)) || fail "the second burst left $((after_second - after_first)) KiB more"
 
 : >"$done_file"
 wait "$holder" || { cat "$dir/holder.out"; fail "the holder failed"; }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the layer and layout checks, the portable core natively
 # (g++, plain) and under AddressSanitizer + UndefinedBehaviorSanitizer (clang++),
-# then the Windows programs under Wine. Warnings are errors here.
+# a smoke run of the libFuzzer targets, then the Windows programs under Wine. Warnings are errors here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=2
@@ -23,6 +23,9 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+echo "== libFuzzer targets: a short run of each over its seeds (clang++)"
+scripts/fuzz.sh --smoke
 
 echo "== Windows programs under Wine"
 scripts/test_windows.sh

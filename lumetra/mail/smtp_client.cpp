@@ -25,12 +25,17 @@ std::string TrimBlanks(std::string text) {
   return std::string(first, text.end());
 }
 
+}  // namespace
+
+std::vector<std::string> CapabilitiesOf(const SmtpReply& ehlo_reply) {
+  if (ehlo_reply.code != 250 || ehlo_reply.lines.empty()) return {};
+  return std::vector<std::string>(ehlo_reply.lines.begin() + 1, ehlo_reply.lines.end());
+}
+
 bool HasCapability(const std::vector<std::string>& capabilities, std::string_view name) {
   return std::any_of(capabilities.begin(), capabilities.end(),
                      [&](const std::string& line) { return Upper(TrimBlanks(line)) == name; });
 }
-
-}  // namespace
 
 uint16_t SmtpPort(int32_t port, bool use_tls) {
   const auto low = static_cast<uint16_t>(static_cast<uint32_t>(port) & 0xFFFF);
@@ -78,7 +83,7 @@ void SmtpClient::Greet() {
   const std::string own_name = LocalHostName();
   SmtpReply reply = connection_->Command("EHLO " + own_name);
   if (reply.code == 250) {
-    capabilities_.assign(reply.lines.begin() + 1, reply.lines.end());
+    capabilities_ = CapabilitiesOf(reply);
     return;
   }
   capabilities_.clear();

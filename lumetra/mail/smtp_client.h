@@ -48,6 +48,14 @@ struct SmtpSettings {
 // which is always upgraded with STARTTLS.
 uint16_t SmtpPort(int32_t port, bool use_tls);
 
+// The capabilities a reply to EHLO announces: its lines after the first
+// (the greeting line) when the code is 250; none otherwise.
+std::vector<std::string> CapabilitiesOf(const SmtpReply& ehlo_reply);
+
+// Whether a capability line is `name` (upper case), ignoring letter case and
+// surrounding blanks.
+bool HasCapability(const std::vector<std::string>& capabilities, std::string_view name);
+
 // The mechanisms named by the capability lines "AUTH name..." or "AUTH=name...".
 bool OffersLogin(const std::vector<std::string>& capabilities);
 

@@ -271,6 +271,12 @@ TEST(DotStuffingTest, DoublesLeadingDotsAndEndsTheData) {
       {{"a\r", "\n.", "b\r\n"}, "a\r\n..b\r\n.\r\n"},
       {{"x.y\r\n"}, "x.y\r\n.\r\n"},
       {{}, ".\r\n"},
+      // Found by mail_text_fuzz: a text ending with a bare LF ended the data
+      // with LF "." CR LF, which a server that ends lines only at CR LF does not
+      // take for the end of the data.
+      {{"a\n"}, "a\n\r\n.\r\n"},
+      {{"a\r", "\n"}, "a\r\n.\r\n"},
+      {{"a\n.\n"}, "a\n..\n\r\n.\r\n"},
   };
   for (const auto& c : cases) {
     StringSink out;
@@ -279,6 +285,16 @@ TEST(DotStuffingTest, DoublesLeadingDotsAndEndsTheData) {
     stuffing.Finish();
     EXPECT_EQ(out.text, c.out);
   }
+}
+
+TEST(SmtpReplyTest, TheCapabilitiesAreTheLinesAfterTheFirstOfA250Reply) {
+  EXPECT_EQ(CapabilitiesOf(SmtpReply{250, {"mx.example", "AUTH LOGIN", " starttls "}}),
+            (std::vector<std::string>{"AUTH LOGIN", " starttls "}));
+  EXPECT_TRUE(CapabilitiesOf(SmtpReply{250, {"mx.example"}}).empty());
+  EXPECT_TRUE(CapabilitiesOf(SmtpReply{250, {}}).empty());
+  EXPECT_TRUE(CapabilitiesOf(SmtpReply{502, {"no", "AUTH LOGIN"}}).empty());
+  EXPECT_TRUE(HasCapability({"AUTH LOGIN", " starttls "}, "STARTTLS"));
+  EXPECT_FALSE(HasCapability({"STARTTLSX"}, "STARTTLS"));
 }
 
 TEST(SmtpReplyTest, ParsesSingleAndMultiLineReplies) {

@@ -63,6 +63,7 @@ for test in "${tests[@]}"; do
     failed=$((failed + 1))
   fi
   wineserver -k >/dev/null 2>&1 || true
+  timeout 30 wineserver -w >/dev/null 2>&1 || true  # every process of the test gone before the next starts
 done
 
 echo "$passed passed, $failed failed"

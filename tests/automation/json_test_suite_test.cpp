@@ -6,7 +6,6 @@
 // must neither crash nor leak. Every handle is freed and the store ends as it began.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The libFuzzer targets of fuzz/ (see docs/fuzzing.md), built with clang under
 # build/fuzz (-DLUMETRA_FUZZ=ON).
-#   scripts/fuzz.sh [TARGET] [SECONDS]  a campaign of SECONDS (default 60) per target,
-#                                       every target when TARGET is omitted or "all"
+#   scripts/fuzz.sh [TARGET] [SECONDS] [OPTION...]
+#                                       a campaign of SECONDS (default 60) per target,
+#                                       every target when TARGET is omitted or "all";
+#                                       OPTIONs go to libFuzzer (-max_len=4096, ...)
 #   scripts/fuzz.sh --smoke             each target over its seeds plus a few seconds
 # Campaigns work on a copy of the seeds in build/fuzz/work/TARGET/corpus, which
 # grows from campaign to campaign; the repository's seeds are never written.
@@ -54,6 +56,7 @@ fi
 
 target="${1:-all}"
 seconds="${2:-60}"
+extra_options=("${@:3}")
 if [[ "$target" == "all" ]]; then targets=("${all_targets[@]}"); else targets=("$target"); fi
 for t in "${targets[@]}"; do
   [[ " ${all_targets[*]} " == *" $t "* ]] || { echo "unknown target: $t (one of: ${all_targets[*]})"; exit 2; }
@@ -65,7 +68,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$work/corpus" "$work/artifacts"
   for seeds in $(seeds_of "$t"); do cp -n "$seeds"/* "$work/corpus/" 2>/dev/null || true; done
   echo "== $t: $seconds s"
-  if ! "$build/fuzz/$t" "${options[@]}" -max_total_time="$seconds" -artifact_prefix="$work/artifacts/" \
+  if ! "$build/fuzz/$t" "${options[@]}" "${extra_options[@]}" -max_total_time="$seconds" -artifact_prefix="$work/artifacts/" \
     "$work/corpus" >"$work/campaign.log" 2>&1; then
     status=1
     echo "$t found a fault: see $work/campaign.log and $work/artifacts/"

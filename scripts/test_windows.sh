@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Lumetra.exe and Tolvane.exe with mingw-w64 and runs the Wine tests (tests/wine/test_*.sh)
+# Builds Lumetra.exe and Tolvane.exe with mingw-w64 (scripts/build_windows.sh) and their
+# packages (scripts/package.sh), and runs the Wine tests (tests/wine/test_*.sh)
 # in a fresh Wine prefix. Ends with the line "N passed, N failed" and fails
 # when any test failed.
 # Usage: scripts/test_windows.sh [TEST_NAME...]   (default: every test)
@@ -7,16 +8,10 @@ set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-scripts/setup.sh windows || exit 1
-# The XML library of the dataset engine, built from Debian's source package.
-scripts/build_libxml2_windows.sh || exit 1
-deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
-
+# The programs and the test helpers, then the two packages (which build nothing more).
+scripts/build_windows.sh || exit 1
+scripts/package.sh >/dev/null || exit 1
 build="$root/build/windows"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps" >/dev/null || exit 1
-cmake --build "$build" -j2 --target Lumetra lumetra_fault_server lumetra_early_bound_client \
-  Tolvane tolvane_wine_worker tolvane_wine_probe lumetra_wine_trust_root || exit 1
 
 export LUMETRA_EXE="$build/lumetra/automation/win/Lumetra.exe"
 # The server with the fault-injection seam, for test_server_survives_faults.sh only.
@@ -25,6 +20,9 @@ export LUMETRA_CLIENT_EXE="$build/lumetra/automation/win/lumetra_early_bound_cli
 export TOLVANE_EXE="$build/tolvane/win/Tolvane.exe"
 export TOLVANE_WORKER_EXE="$build/tests/wine/tolvane/tolvane_wine_worker.exe"
 export LUMETRA_TRUST_ROOT_EXE="$build/tests/wine/mail/lumetra_wine_trust_root.exe"
+# The packages, for test_msi_*.sh and test_zip_install.sh.
+{ read -r LUMETRA_MSI && read -r LUMETRA_ZIP; } < <(scripts/package.sh --print-paths) || exit 1
+export LUMETRA_MSI LUMETRA_ZIP
 export WINEPREFIX="$root/build/wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko install dialogs in the fresh prefix.

@@ -18,11 +18,13 @@ msi_uninstall() { w msiexec /x "$MSI_WIN" /qn; }
 # Every key and value under the class, the ProgID, the type library and the
 # interface, in both views of HKLM\Software\Classes (one header line each).
 registration_dump() {
-  local view key
+  local view key out
   for view in /reg:64 /reg:32; do
     for key in "CLSID\\$CLSID" Lumetra.LumetraCOM "TypeLib\\$LIBID" "Interface\\$IID"; do
       echo "== $key $view"
-      w reg query "HKLM\\Software\\Classes\\$key" /s $view 2>/dev/null | tr -d '\r' | sed '/^$/d'
+      # A missing key prints its error on stdout: nothing then.
+      out="$(w reg query "HKLM\\Software\\Classes\\$key" /s $view 2>/dev/null)" || continue
+      tr -d '\r' <<<"$out" | sed '/^$/d'
     done
   done
 }
@@ -34,7 +36,9 @@ expect_no_registration() {
 }
 
 # Runs an example script with cscript (through a file: the server inherits the
-# client's handles); it must exit 0 and end with "<name> finished.". Prints its output.
+# client's handles); it must exit 0 and end with "<name> finished.". Prints its
+# output, then waits until the server has ended, so that the next client never
+# meets a server that is on its way out.
 run_example() {
   local script="$1" out status
   out="$work/$(basename "$script").out"
@@ -44,6 +48,7 @@ run_example() {
   [[ $status -eq 0 ]] || fail "$(basename "$script") exited $status"
   [[ "$(tr -d '\r' <"$out" | tail -n 1)" == "$(basename "$script") finished." ]] ||
     fail "$(basename "$script") did not finish"
+  wait_for '[[ -z "$(server_pids)" ]]' 60 || fail "the server did not end after $(basename "$script")"
 }
 
 # Asserts that a line of the last output of run_example for a script equals the text.

@@ -134,7 +134,8 @@ deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
 quietly configure cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps"
 quietly build cmake --build "$build" -j2 --target Lumetra Tolvane demo_worker
-say "$(grep -c '^\[' "$out/build.log" || true) build steps run; programs in build/windows"
+steps="$(grep -c '^\[' "$out/build.log" || true)"
+if [[ "$steps" == 0 ]]; then say "up to date in build/windows"; else say "$steps build steps run; programs in build/windows"; fi
 
 # --- Wine prefix ---------------------------------------------------------------------------------
 step "Wine prefix build/demo-wineprefix"
@@ -249,8 +250,8 @@ workers() { pgrep -f -- 'C:\\Tolvane Demo\\demo_worker\.exe' || true; }
 logged_pid() { tail -1 "$log" 2>/dev/null | tr -d '\r' | awk '{ print $3 }'; }
 log_lines() { if [[ -f "$log" ]]; then wc -l <"$log"; else echo 0; fi; }
 show_worker() {
-  say "worker process: $(ps -o pid=,args= -p "$(workers | head -1)" | sed 's/^ *//')"
-  say "its log: $(log_lines) lines, the last: $(tail -1 "$log" | tr -d '\r')"
+  say "worker running: Unix process $(ps -o pid=,args= -p "$(workers | head -1)" | sed 's/^ *//'), Windows PID $(logged_pid)"
+  say "its log: $(log_lines) line(s), the last: $(tail -1 "$log" | tr -d '\r')"
 }
 # Shows the log growing: its length now and some seconds later.
 show_log_growing() {
@@ -294,12 +295,12 @@ show_log_growing
 step "the worker hangs: the service is stopped (it ends the worker), a worker that writes nothing runs, its log is aged"
 stop_service
 wait_for '[[ -z "$(workers)" ]]' 15 || fail "stopping the service did not end the worker"
-say "service stopped; worker $first_pid ended"
+say "service stopped; worker $first_pid ended with it"
 wine "$worker_win" hang </dev/null >/dev/null 2>&1 &
 wait_for '[[ -n "$(workers)" ]]' 30 || fail "the hanging worker did not start"
 hung="$(workers)"
 touch -d '1 hour ago' "$log"
-say "hanging worker: process $hung; the log was last written at $(date -r "$log" +%H:%M:%S) (1 hour ago)"
+say "hanging worker: Unix process $hung; the log was last written at $(date -r "$log" +%H:%M:%S) (1 hour ago)"
 
 step "start the service: it checks at once, finds the log stale and restarts the worker"
 lines_before=$(log_lines)
@@ -308,7 +309,7 @@ wait_for '[[ $(log_lines) -gt $lines_before ]]' 30 || fail "Tolvane did not star
 wait_for '! kill -0 $hung 2>/dev/null' 15 || fail "the hanging worker $hung still runs"
 second_pid="$(logged_pid)"
 [[ "$second_pid" != "$first_pid" ]] || fail "the worker has the same process id as before"
-say "the hanging worker $hung was terminated; a new worker writes the log, Windows PID $second_pid (was $first_pid)"
+say "Tolvane terminated the hanging worker (Unix process $hung) and started a new one: Windows PID $second_pid (was $first_pid)"
 show_worker
 show_log_growing
 

@@ -42,7 +42,7 @@ if [[ "${1:-}" == "--native" ]]; then
 fi
 
 build="$root/build/windows"
-out="$root/build/demo-output"
+out="$root/build/demo-wine"
 export WINEPREFIX="$root/build/demo-wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko install dialogs in a fresh prefix.
@@ -71,7 +71,7 @@ quietly() {
   "$@" >"$out/$name.log" 2>&1 || {
     local status=$?
     tail -30 "$out/$name.log" | sed 's/^/     | /' >&2
-    fail "$* exited $status (log: build/demo-output/$name.log)"
+    fail "$* exited $status (log: build/demo-wine/$name.log)"
   }
 }
 
@@ -147,7 +147,7 @@ if [[ -f "$ready" && -f "$WINEPREFIX/system.reg" ]] && ! grep -q "$service" "$WI
 else
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
-  timeout 300 wine wineboot -i >"$out/wineboot.log" 2>&1 || fail "wineboot -i failed (log: build/demo-output/wineboot.log)"
+  timeout 300 wine wineboot -i >"$out/wineboot.log" 2>&1 || fail "wineboot -i failed (log: build/demo-wine/wineboot.log)"
   timeout 120 wineserver -w || true
   touch "$ready"
   say "made with wineboot -i"
@@ -164,7 +164,7 @@ wine_run cmd /c exit || fail "Wine does not start programs"
 
 # --- Lumetra -------------------------------------------------------------------------------------
 step "install Lumetra into $install_dir_win and register it (Lumetra.exe /regserver)"
-install_lumetra || fail "install_lumetra failed (log: build/demo-output/wine.log)"
+install_lumetra || fail "install_lumetra failed (log: build/demo-wine/wine.log)"
 clsid="$(timeout 60 wine reg query 'HKCR\Lumetra.LumetraCOM\CLSID' /ve 2>/dev/null | tr -d '\r' |
   awk -F'    ' '/\(Default\)/ { print $4 }')"
 [[ -n "$clsid" ]] || fail "Lumetra.LumetraCOM is not registered"
@@ -326,8 +326,8 @@ rm -rf "$instance"
 say "service $service removed"
 
 step "remove Lumetra (Lumetra.exe /unregserver)"
-remove_lumetra || fail "remove_lumetra failed (log: build/demo-output/wine.log)"
+remove_lumetra || fail "remove_lumetra failed (log: build/demo-wine/wine.log)"
 timeout 60 wine reg query 'HKCR\Lumetra.LumetraCOM' >/dev/null 2>&1 && fail "Lumetra.LumetraCOM is still registered"
 say "unregistered and removed"
 
-echo "demo finished in $((SECONDS - started_at)) s; its files are in build/demo-output"
+echo "demo finished in $((SECONDS - started_at)) s; its files are in build/demo-wine"

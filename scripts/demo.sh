@@ -130,7 +130,8 @@ quietly setup scripts/setup.sh native windows
 # The XML library of the dataset engine, built once from Debian's source package and cached.
 quietly libxml2 scripts/build_libxml2_windows.sh
 deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
-# The configuration of scripts/test_windows.sh, so that both share build/windows.
+# A copy of the configuration of scripts/test_windows.sh, so that both share build/windows.
+# TODO(lead): one scripts/build_windows.sh for both once it lands.
 quietly configure cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps"
 quietly build cmake --build "$build" -j2 --target Lumetra Tolvane demo_worker

@@ -8,7 +8,7 @@ Layers, lowest first:
   3 server     lumetra/automation/win (the Windows server)
 A file may include its own layer and the layers below it. Tolvane stands
 apart: tolvane/ includes nothing of lumetra/, and lumetra/ nothing of tolvane/.
-The fuzz targets (fuzz/) may include any layer of both.
+The fuzz targets (fuzz/) and the demo (demo/) may include any layer of both.
 Platform headers (POSIX, Windows) appear only in posix/ and win/ folders.
 Usage: scripts/check_layers.py [ROOT]
 """
@@ -77,7 +77,7 @@ def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
     problems = []
     checked = 0
-    for top in ("lumetra", "tolvane", "fuzz"):
+    for top in ("lumetra", "tolvane", "fuzz", "demo"):
         for path in sorted((root / top).rglob("*")):
             if path.suffix in (".h", ".cpp", ".c", ".rc", ".in") and path.is_file():
                 checked += 1

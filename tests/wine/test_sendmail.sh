@@ -10,7 +10,7 @@ head -c 100000 /dev/urandom >"$dir/datos.bin"
 printf 'uno;dos\r\n' >"$dir/tabla.csv"
 
 # Debian's aiosmtpd loads in /usr/bin/python3, whatever python3 comes first on PATH.
-coproc SMTP { exec /usr/bin/python3 "$here/../mail/smtp_server.py" --out "$dir/out" 2>"$dir/smtp.err"; }
+coproc SMTP { exec /usr/bin/python3 "$here/../../tools/smtp_server.py" --out "$dir/out" 2>"$dir/smtp.err"; }
 smtp_pid=$SMTP_PID
 trap 'kill $smtp_pid 2>/dev/null; wineserver -k >/dev/null 2>&1 || true' EXIT
 read -r -t 30 word port <&"${SMTP[0]}" || fail "the SMTP server did not start: $(cat "$dir/smtp.err")"

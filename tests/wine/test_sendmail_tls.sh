@@ -34,7 +34,7 @@ start_smtp() {
   shift
   mkdir -p "$dir/$name"
   # Debian's aiosmtpd loads in /usr/bin/python3, whatever python3 comes first on PATH.
-  /usr/bin/python3 "$here/../mail/smtp_server.py" --out "$dir/$name" "$@" >"$dir/$name.port" 2>"$dir/$name.err" &
+  /usr/bin/python3 "$here/../../tools/smtp_server.py" --out "$dir/$name" "$@" >"$dir/$name.port" 2>"$dir/$name.err" &
   pids+=($!)
   wait_for "grep -qs '^PORT' '$dir/$name.port'" 30 || fail "the SMTP server $name did not start: $(cat "$dir/$name.err")"
   port="$(awk '/^PORT/ { print $2 }' "$dir/$name.port")"

@@ -1,4 +1,4 @@
-"""A real SMTP server on loopback for the mail tests (aiosmtpd).
+"""A real SMTP server on loopback for the mail tests and the demo (aiosmtpd).
 
 Prints "PORT <n>" once it listens on 127.0.0.1. Each message received is
 parsed with Python's email package and recorded in the --out folder:

@@ -16,22 +16,12 @@ cd "$root"
 # Lumetra's installed folder in the prefix, and its Windows form.
 install_dir_win='C:\Program Files\Lumetra'
 
-# Installs Lumetra into the prefix: Lumetra.exe registered per machine, Tolvane.exe beside it.
-# TODO(lead): msiexec /i once package.sh lands
-install_lumetra() {
-  local dir="$WINEPREFIX/drive_c/Program Files/Lumetra"
-  mkdir -p "$dir/Tolvane"
-  cp "$build/lumetra/automation/win/Lumetra.exe" "$dir/Lumetra.exe"
-  cp "$build/tolvane/win/Tolvane.exe" "$dir/Tolvane/Tolvane.exe"
-  wine_run "$install_dir_win\\Lumetra.exe" /regserver
-}
+# Installs Lumetra into the prefix from its MSI, as an administrator would
+# (per machine, Lumetra.exe registered by the package, Tolvane beside it).
+install_lumetra() { quietly msiexec_install timeout 300 wine msiexec /i "$(winpath "$msi")" /qn; }
 
-# Removes what install_lumetra installed.
-# TODO(lead): msiexec /i once package.sh lands (then msiexec /x here)
-remove_lumetra() {
-  wine_run "$install_dir_win\\Lumetra.exe" /unregserver
-  rm -rf "$WINEPREFIX/drive_c/Program Files/Lumetra"
-}
+# Removes it with the same package.
+remove_lumetra() { quietly msiexec_remove timeout 300 wine msiexec /x "$(winpath "$msi")" /qn; }
 
 if [[ "${1:-}" == "--native" ]]; then
   scripts/setup.sh native
@@ -125,18 +115,16 @@ rm -rf "$out"
 mkdir -p "$out"
 
 # --- Build -------------------------------------------------------------------------------------
-step "build the Windows programs (Lumetra.exe, Tolvane.exe, demo_worker.exe) with mingw-w64"
+step "build the Windows programs (Lumetra.exe, Tolvane.exe, demo_worker.exe) with mingw-w64, and the MSI"
 quietly setup scripts/setup.sh native windows
-# The XML library of the dataset engine, built once from Debian's source package and cached.
-quietly libxml2 scripts/build_libxml2_windows.sh
-deps="$(scripts/build_libxml2_windows.sh --print-prefix)"
-# A copy of the configuration of scripts/test_windows.sh, so that both share build/windows.
-# TODO(lead): one scripts/build_windows.sh for both once it lands.
-quietly configure cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw_w64_x86_64.cmake" -DLUMETRA_WERROR=ON -DLUMETRA_WINDOWS_DEPS="$deps"
-quietly build cmake --build "$build" -j2 --target Lumetra Tolvane demo_worker
+# The one Windows build of the project (libxml2 for Windows from Debian's source package,
+# cached outside the clone), then the packages made from it.
+quietly build scripts/build_windows.sh Lumetra Tolvane demo_worker
+quietly package scripts/package.sh
+msi="$(scripts/package.sh --print-paths | head -n 1)"
 steps="$(grep -c '^\[' "$out/build.log" || true)"
 if [[ "$steps" == 0 ]]; then say "up to date in build/windows"; else say "$steps build steps run; programs in build/windows"; fi
+say "package: ${msi#"$root/"} ($(stat -c %s "$msi") bytes)"
 
 # --- Wine prefix ---------------------------------------------------------------------------------
 step "Wine prefix build/demo-wineprefix"
@@ -164,7 +152,7 @@ session_writer=$!
 wine_run cmd /c exit || fail "Wine does not start programs"
 
 # --- Lumetra -------------------------------------------------------------------------------------
-step "install Lumetra into $install_dir_win and register it (Lumetra.exe /regserver)"
+step "install Lumetra into $install_dir_win from its MSI (msiexec /i ... /qn)"
 install_lumetra || fail "install_lumetra failed (log: build/demo-wine/wine.log)"
 clsid="$(timeout 60 wine reg query 'HKCR\Lumetra.LumetraCOM\CLSID' /ve 2>/dev/null | tr -d '\r' |
   awk -F'    ' '/\(Default\)/ { print $4 }')"
@@ -326,9 +314,10 @@ service_installed=
 rm -rf "$instance"
 say "service $service removed"
 
-step "remove Lumetra (Lumetra.exe /unregserver)"
+step "uninstall Lumetra (msiexec /x ... /qn)"
 remove_lumetra || fail "remove_lumetra failed (log: build/demo-wine/wine.log)"
 timeout 60 wine reg query 'HKCR\Lumetra.LumetraCOM' >/dev/null 2>&1 && fail "Lumetra.LumetraCOM is still registered"
-say "unregistered and removed"
+[[ ! -e "$WINEPREFIX/drive_c/Program Files/Lumetra" ]] || fail "C:\\Program Files\\Lumetra is still there"
+say "unregistered, every file removed"
 
 echo "demo finished in $((SECONDS - started_at)) s; its files are in build/demo-wine"

@@ -47,10 +47,12 @@ std::wstring HResultText(const wchar_t* what, HRESULT hr) {
 
 // The last stop of a C++ exception on the main thread (the COM methods and the
 // window procedure stop their own): it is shown, and the loop goes on serving.
-void RunMessageLoop() {
+// Thread messages of the lifetime (its grace timer) go to the lifetime.
+void RunMessageLoop(ServerLifetime& lifetime) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     try {
+      if (lifetime.HandleThreadMessage(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     } catch (...) {
@@ -77,10 +79,11 @@ int Serve(HINSTANCE instance, ServerLifetime& lifetime, LumetraTypeInfo& types, 
       return kExitFailure;
     }
     CoResumeClassObjects();
+    lifetime.AwaitFirstActivation();
 
     MainForm form(instance, lifetime);
     form.Create();  // without a display there is no tray icon; serving goes on all the same
-    RunMessageLoop();
+    RunMessageLoop(lifetime);
   }
   types = {};
   return kExitOk;

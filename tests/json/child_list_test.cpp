@@ -30,10 +30,8 @@ TEST(JsonChildListTest, TakingOutKeepsTheOrderOfTheRest) {
     const char* name;
     std::vector<int> taken;  // ids, in the order they are taken out
   } cases[] = {
-      {"first to last", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-      {"last to first", {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
-      {"middle outwards", {5, 4, 6, 3, 7, 2, 8, 1, 9, 0}},
-      {"ends inwards", {0, 9, 1, 8, 2, 7, 3, 6, 4, 5}},
+      {"first to last", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},   {"last to first", {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
+      {"middle outwards", {5, 4, 6, 3, 7, 2, 8, 1, 9, 0}}, {"ends inwards", {0, 9, 1, 8, 2, 7, 3, 6, 4, 5}},
       {"scattered", {3, 7, 0, 9, 5, 1, 8, 2, 6, 4}},
   };
   for (const auto& c : cases) {

@@ -85,9 +85,8 @@ std::unique_ptr<TJSONPair> TJSONPair::Make(WideStringView key, std::unique_ptr<T
 TJSONAncestor* TJSONAncestor::TakeLastChild(TJSONAncestor& item) noexcept {
   const auto take_last = [](auto& children) -> TJSONAncestor* {
     if (children.empty()) return nullptr;
-    TJSONAncestor* child = children.back().release();
-    children.pop_back();
-    if (!children.empty()) __builtin_prefetch(children.back().get());
+    TJSONAncestor* child = children.pop_back().release();
+    if (!children.empty()) __builtin_prefetch(&children.back());
     return child;
   };
   switch (item.kind()) {
@@ -123,8 +122,8 @@ void TJSONAncestor::DestroyChildren(TJSONAncestor& item) noexcept {
 TJSONObject::~TJSONObject() { DestroyChildren(*this); }
 
 TJSONPair* TJSONObject::Find(WideStringView name) const {
-  for (const auto& member : members_) {
-    if (member->Key() == name) return member.get();
+  for (TJSONPair* member : members_) {
+    if (member->Key() == name) return member;
   }
   return nullptr;
 }
@@ -136,7 +135,7 @@ TJSONPair& TJSONObject::Add(WideStringView key, std::unique_ptr<TJSONValue> valu
 TJSONPair& TJSONObject::Add(std::unique_ptr<TJSONPair> member) {
   assert(member && member->owner_ == nullptr);
   members_.push_back(std::move(member));
-  TJSONPair& added = *members_.back();
+  TJSONPair& added = members_.back();
   added.owner_ = this;
   return added;
 }
@@ -164,7 +163,7 @@ TJSONArray::~TJSONArray() { DestroyChildren(*this); }
 TJSONValue& TJSONArray::Add(std::unique_ptr<TJSONValue> element) {
   assert(element && element->owner_ == nullptr);
   elements_.push_back(std::move(element));
-  TJSONValue& added = *elements_.back();
+  TJSONValue& added = elements_.back();
   added.owner_ = this;
   return added;
 }

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "lumetra/automation/values/wide_string.h"
+#include "lumetra/json/child_list.h"
 #include "lumetra/json/item_pool.h"
 
 namespace lumetra::json {
@@ -110,9 +110,6 @@ class TJSONValue : public TJSONAncestor {
 
 class TJSONPair;
 
-template <class T>
-using ChildList = std::vector<std::unique_ptr<T>, PoolAllocator<std::unique_ptr<T>>>;
-
 class TJSONObject final : public TJSONValue {
  public:
   static bool Accepts(Kind kind) { return kind == Kind::kObject; }
@@ -120,7 +117,7 @@ class TJSONObject final : public TJSONValue {
   ~TJSONObject() override;
 
   size_t Count() const { return members_.size(); }
-  TJSONPair& Member(size_t index) const { return *members_[index]; }
+  TJSONPair& Member(size_t index) const { return members_[index]; }
   // The first member whose key equals `name` code unit by code unit.
   TJSONPair* Find(WideStringView name) const;
   // Appends a member (duplicate keys allowed) and returns it.
@@ -144,7 +141,7 @@ class TJSONArray final : public TJSONValue {
   ~TJSONArray() override;
 
   size_t Count() const { return elements_.size(); }
-  TJSONValue& Element(size_t index) const { return *elements_[index]; }
+  TJSONValue& Element(size_t index) const { return elements_[index]; }
   // Appends an element and returns it.
   TJSONValue& Add(std::unique_ptr<TJSONValue> element);
   // Appends elements made beforehand (owned by nothing), in order, taking them from the range.

@@ -1,8 +1,6 @@
 #include "lumetra/json/store.h"
 
-#include <algorithm>
 #include <cassert>
-#include <iterator>
 #include <new>
 
 namespace lumetra::json {
@@ -17,18 +15,6 @@ constexpr uint32_t kNoSlot = 0xFFFFFFFF;
 uint32_t KeepOrWrap(uint64_t candidate, uint32_t slot, uint32_t table_size) {
   if (candidate <= kMaxHandle) return static_cast<uint32_t>(candidate);
   return slot != 0 ? slot : table_size;
-}
-
-// Removes `item` from its owner's children. The search starts at the back:
-// what was added last is the likeliest to be freed.
-template <class T>
-std::unique_ptr<T> TakeOut(ChildList<T>& children, const TJSONAncestor& item) {
-  auto it = std::find_if(children.rbegin(), children.rend(),
-                         [&item](const std::unique_ptr<T>& child) { return child.get() == &item; });
-  assert(it != children.rend());
-  std::unique_ptr<T> taken = std::move(*it);
-  children.erase(std::next(it).base());
-  return taken;
 }
 
 }  // namespace
@@ -80,12 +66,12 @@ void Store::Free(TJSONAncestor& item) {
       return;
     case Kind::kObject: {
       ReleaseHandlesBelow(item);
-      auto doomed = TakeOut(static_cast<TJSONObject*>(owner)->members_, item);
+      auto doomed = static_cast<TJSONObject*>(owner)->members_.Take(static_cast<TJSONPair&>(item));
       return;
     }
     case Kind::kArray: {
       ReleaseHandlesBelow(item);
-      auto doomed = TakeOut(static_cast<TJSONArray*>(owner)->elements_, item);
+      auto doomed = static_cast<TJSONArray*>(owner)->elements_.Take(static_cast<TJSONValue&>(item));
       return;
     }
     default:
@@ -101,9 +87,9 @@ void Store::ReleaseHandlesBelow(TJSONAncestor& top) {
     pending.pop_back();
     if (item.handle_ != 0) ReleaseHandle(item);
     if (auto* object = As<TJSONObject>(&item)) {
-      for (auto& member : object->members_) pending.push_back(member.get());
+      for (TJSONPair* member : object->members_) pending.push_back(member);
     } else if (auto* array = As<TJSONArray>(&item)) {
-      for (auto& element : array->elements_) pending.push_back(element.get());
+      for (TJSONValue* element : array->elements_) pending.push_back(element);
     } else if (auto* pair = As<TJSONPair>(&item)) {
       pending.push_back(&pair->Value());
     }

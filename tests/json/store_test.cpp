@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -98,6 +99,40 @@ TEST(JsonStoreTest, FreeingAnOwnedItemDetachesItFromItsOwner) {
   EXPECT_EQ(FormatJSON(object), u"{\"b\":[10,30]}");
   EXPECT_EQ(store.Resolve(c_member), nullptr);
   EXPECT_EQ(store.Resolve(root), &object);
+}
+
+// Freeing elements one by one, in any order, leaves the others at the indexes
+// the array's order gives them, and their handles alive.
+TEST(JsonStoreTest, FreeingElementsOneByOneKeepsTheOthersInOrder) {
+  const struct {
+    const char* name;
+    std::vector<int> freed;  // positions in the original array, in the order freed
+  } cases[] = {
+      {"first to last", {0, 1, 2, 3, 4, 5, 6, 7}},
+      {"last to first", {7, 6, 5, 4, 3, 2, 1, 0}},
+      {"alternating ends", {0, 7, 1, 6, 2, 5, 3, 4}},
+      {"scattered", {4, 1, 6, 0, 7, 3, 5, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Store store;
+    const int64_t root = store.AdoptRoot(Parse(u"[10,11,12,13,14,15,16,17]"));
+    auto& array = *As<TJSONArray>(store.Resolve(root));
+    std::vector<int64_t> handles;
+    for (size_t i = 0; i < array.Count(); ++i) handles.push_back(store.HandleOf(array.Element(i)));
+    std::vector<int> left{0, 1, 2, 3, 4, 5, 6, 7};
+    for (int position : c.freed) {
+      store.Free(*store.Resolve(handles[static_cast<size_t>(position)]));
+      EXPECT_EQ(store.Resolve(handles[static_cast<size_t>(position)]), nullptr);
+      left.erase(std::find(left.begin(), left.end(), position));
+      ASSERT_EQ(array.Count(), left.size());
+      for (size_t i = 0; i < left.size(); ++i) {
+        ASSERT_EQ(&array.Element(i), store.Resolve(handles[static_cast<size_t>(left[i])])) << "index " << i;
+      }
+    }
+    array.Add(std::make_unique<TJSONNull>());
+    EXPECT_EQ(FormatJSON(array), u"[null]");
+  }
 }
 
 TEST(JsonStoreTest, ItemsOutsideTheStoreAreLeftAlone) {

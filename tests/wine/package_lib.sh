@@ -23,7 +23,7 @@ registration_dump() {
     for key in "CLSID\\$CLSID" Lumetra.LumetraCOM "TypeLib\\$LIBID" "Interface\\$IID"; do
       echo "== $key $view"
       # A missing key prints its error on stdout: nothing then.
-      out="$(w reg query "HKLM\\Software\\Classes\\$key" /s $view 2>/dev/null)" || continue
+      out="$(wreg query "HKLM\\Software\\Classes\\$key" /s $view)" || continue
       tr -d '\r' <<<"$out" | sed '/^$/d'
     done
   done

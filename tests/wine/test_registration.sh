@@ -19,7 +19,7 @@ check_class_keys() {
   expect_key "$root\\CLSID\\$CLSID\\ProgID" "Lumetra.LumetraCOM"
   expect_key "$root\\CLSID\\$CLSID\\Version" "1.0"
   expect_key "$root\\CLSID\\$CLSID\\TypeLib" "$LIBID"
-  w reg query "$root\\CLSID\\$CLSID\\LocalServer32" /v ThreadingModel >/dev/null 2>&1 &&
+  wreg query "$root\\CLSID\\$CLSID\\LocalServer32" /v ThreadingModel >/dev/null &&
     fail "$root: LocalServer32 has a ThreadingModel"
   return 0
 }

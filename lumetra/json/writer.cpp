@@ -43,10 +43,14 @@ class Measure {
  public:
   void Char(char16_t) { ++size_; }
   void Ascii(std::string_view text) { size_ += text.size(); }
-  void Raw(WideStringView text) { size_ += text.size(); }
-  void String(WideStringView text) {
+  void Raw(const ItemText& text) { size_ += text.size(); }
+  void String(const ItemText& text) {
     size_ += text.size() + 2;
-    for (char16_t c : text) size_ += ExtraUnits(c);
+    if (text.wide()) {
+      for (size_t i = 0; i < text.size(); ++i) size_ += ExtraUnits(text.utf16()[i]);
+    } else {
+      for (size_t i = 0; i < text.size(); ++i) size_ += ExtraUnits(text.latin1()[i]);
+    }
   }
   size_t size() const { return size_; }
 
@@ -61,21 +65,34 @@ class Fill {
   void Ascii(std::string_view text) {
     for (char c : text) *p_++ = static_cast<char16_t>(c);
   }
-  void Raw(WideStringView text) { p_ = std::copy(text.begin(), text.end(), p_); }
-  void String(WideStringView text) {
+  void Raw(const ItemText& text) {
+    text.CopyTo(p_);
+    p_ += text.size();
+  }
+  void String(const ItemText& text) {
     *p_++ = u'"';
-    for (char16_t c : text) {
-      if (c < 0x80 && kEscapes.value[c] == 0) {
-        *p_++ = c;
-      } else {
-        Escape(c);
-      }
+    if (text.wide()) {
+      Units(text.utf16(), text.size());
+    } else {
+      Units(text.latin1(), text.size());
     }
     *p_++ = u'"';
   }
   char16_t* end() const { return p_; }
 
  private:
+  template <class Unit>
+  void Units(const Unit* units, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      const char16_t c = units[i];
+      if (c < 0x80 && kEscapes.value[c] == 0) {
+        *p_++ = c;
+      } else {
+        Escape(c);
+      }
+    }
+  }
+
   void Escape(char16_t c) {
     const char escape = c < 0x80 ? kEscapes.value[c] : 'u';
     *p_++ = u'\\';
@@ -95,79 +112,67 @@ class Fill {
   char16_t* p_;
 };
 
-// Walks `top` in text order with an explicit stack, handing every piece of
-// text to the sink.
+// Walks `top` in text order with an explicit stack of open containers,
+// handing every piece of text to the sink.
 template <class Sink>
 class Walker {
  public:
   explicit Walker(Sink& sink) : sink_(sink) {}
 
-  void Walk(const TJSONAncestor& top) {
+  void Walk(const Node& top) {
     Begin(top);
     while (depth_ != 0) {
       Open& open = open_[depth_ - 1];
-      if (open.next == open.count) {
+      if (open.next == open.end) {
         sink_.Char(open.object ? u'}' : u']');
         --depth_;
         continue;
       }
-      const size_t index = open.next++;
-      if (index > 0) sink_.Char(u',');
+      const Node* child = open.next;
+      if (child != open.first) sink_.Char(u',');
+      open.next += open.object ? 2 : 1;
       // Begin may grow open_, so `open` is not used after this point.
-      if (open.object) {
-        Begin(open.object->Member(index));
-      } else {
-        Begin(open.array->Element(index));
-      }
+      Begin(*child);
     }
   }
 
  private:
   struct Open {
-    const TJSONObject* object;  // one of the two is set
-    const TJSONArray* array;
-    size_t next;  // index of the next child to write
-    size_t count;
+    const Node* first;  // the first child (a key node in an object)
+    const Node* next;   // the next child to write
+    const Node* end;
+    bool object;
   };
 
   // Writes a leaf whole, or the opening of a container (pushed to be continued).
-  void Begin(const TJSONAncestor& item) {
-    switch (item.kind()) {
-      case Kind::kObject: {
-        const auto& object = static_cast<const TJSONObject&>(item);
-        sink_.Char(u'{');
-        if (object.Count() == 0) {
-          sink_.Char(u'}');
-        } else {
-          Push({&object, nullptr, 0, object.Count()});
-        }
-        break;
-      }
+  void Begin(const Node& node) {
+    switch (node.kind()) {
+      case Kind::kObject:
       case Kind::kArray: {
-        const auto& array = static_cast<const TJSONArray&>(item);
-        sink_.Char(u'[');
-        if (array.Count() == 0) {
-          sink_.Char(u']');
+        const bool object = node.kind() == Kind::kObject;
+        sink_.Char(object ? u'{' : u'[');
+        const Block* block = node.block();
+        if (block == nullptr || block->begin == block->end) {
+          sink_.Char(object ? u'}' : u']');
         } else {
-          Push({nullptr, &array, 0, array.Count()});
+          const Node* first = block->nodes() + block->begin;
+          Push({first, first, block->nodes() + block->end, object});
         }
         break;
       }
-      case Kind::kPair: {
-        const auto& pair = static_cast<const TJSONPair&>(item);
-        sink_.String(pair.Key());
+      case Kind::kPair:
+        sink_.String(ItemText(node));
         sink_.Char(u':');
-        Begin(pair.Value());  // a value is never a member: one level only
+        Begin(*(&node + 1));  // the value is never a member: one level only
         break;
-      }
       case Kind::kString:
-        sink_.String(static_cast<const TJSONString&>(item).Text());
+        sink_.String(ItemText(node));
         break;
       case Kind::kNumber:
-        sink_.Raw(static_cast<const TJSONNumber&>(item).Text());
+        sink_.Raw(ItemText(node));
         break;
       case Kind::kBool:
-        sink_.Ascii(static_cast<const TJSONBool&>(item).Value() ? "true" : "false");
+        sink_.Ascii(node.bytes[1] != 0 ? "true" : "false");
         break;
       case Kind::kNull:
         sink_.Ascii("null");
@@ -187,17 +192,17 @@ class Walker {
 
 }  // namespace
 
-void AppendJSON(const TJSONAncestor& item, WideString& out) {
+void AppendJSON(TJSONAncestor item, WideString& out) {
   Measure measure;
-  Walker<Measure>(measure).Walk(item);
+  Walker<Measure>(measure).Walk(*item.node());
   const size_t start = out.size();
   out.resize(start + measure.size());
   Fill fill(out.data() + start);
-  Walker<Fill>(fill).Walk(item);
+  Walker<Fill>(fill).Walk(*item.node());
   assert(fill.end() == out.data() + out.size());
 }
 
-WideString FormatJSON(const TJSONAncestor& item) {
+WideString FormatJSON(TJSONAncestor item) {
   WideString out;
   AppendJSON(item, out);
   return out;

@@ -28,18 +28,24 @@ constexpr auto kPackedCodes = [] {
   return table;
 }();
 
+// Two characters a byte, without a branch per character: a character
+// outside the table's 128 or without a code leaves bits above the low four in `bad`.
 bool Pack(WideStringView text, Node& node) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    const uint8_t code = c < 128 ? kPackedCodes.code[c] : 0xFF;
-    if (code == 0xFF) return false;
-    node.bytes[2 + i / 2] = static_cast<unsigned char>(node.bytes[2 + i / 2] | (i % 2 == 0 ? code : code << 4));
-  }
-  node.bytes[1] = static_cast<unsigned char>(text.size());
-  return true;
+  const char16_t* units = text.data();
+  const size_t size = text.size();
+  unsigned bad = 0;
+  const auto code = [&bad](char16_t c) {
+    const unsigned value = kPackedCodes.code[c & 0x7F];
+    bad |= value | (c >> 7);
+    return value;
+  };
+  size_t i = 0;
+  for (; i + 1 < size; i += 2)
+    node.bytes[2 + i / 2] = static_cast<unsigned char>(code(units[i]) | code(units[i + 1]) << 4);
+  if (i < size) node.bytes[2 + i / 2] = static_cast<unsigned char>(code(units[i]));
+  node.bytes[1] = static_cast<unsigned char>(size);
+  return (bad & ~0x0Fu) == 0;
 }
-
-constexpr size_t Stride(BlockKind kind) { return kind == BlockKind::kObject ? 2 : 1; }
 
 // Room for `count` more nodes at the end of the block of `container`, which
 // gets one, a grown one or its children slid to the front. Throws
@@ -137,14 +143,25 @@ WideString ItemText::ToWide() const {
 }
 
 bool TextEquals(const Node& node, WideStringView text) {
-  if (node.form() == TextForm::kInlineLatin1) {
-    if (node.bytes[1] != text.size()) return false;
+  const auto same_latin1 = [&text](const unsigned char* units) {
     for (size_t i = 0; i < text.size(); ++i) {
-      if (node.bytes[2 + i] != text[i]) return false;
+      if (units[i] != text[i]) return false;
     }
     return true;
+  };
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      return node.bytes[1] == text.size() && same_latin1(node.bytes + 2);
+    case TextForm::kLatin1:
+      return node.OutOfLineSize() == text.size() && same_latin1(static_cast<const unsigned char*>(node.Pointer()));
+    case TextForm::kWide:
+      return node.OutOfLineSize() == text.size() &&
+             std::equal(text.begin(), text.end(), static_cast<const char16_t*>(node.Pointer()));
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked:
+      return node.bytes[1] == text.size() && ItemText(node).Equals(text);
   }
-  return ItemText(node).Equals(text);
+  return false;
 }
 
 Node MakeTextNode(Kind kind, WideStringView text) {

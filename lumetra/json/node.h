@@ -49,7 +49,9 @@ struct alignas(8) Node {
   Kind kind() const { return static_cast<Kind>(bytes[0] & kKindMask); }
   TextForm form() const { return static_cast<TextForm>((bytes[0] >> kFormShift) & 0x07); }
   bool has_handle() const { return (bytes[0] & kHandleBit) != 0; }
-  void set_has_handle(bool on) { bytes[0] = static_cast<unsigned char>(on ? bytes[0] | kHandleBit : bytes[0] & ~kHandleBit); }
+  void set_has_handle(bool on) {
+    bytes[0] = static_cast<unsigned char>(on ? bytes[0] | kHandleBit : bytes[0] & ~kHandleBit);
+  }
   bool IsContainer() const { return kind() == Kind::kObject || kind() == Kind::kArray; }
   bool HasText() const { return kind() == Kind::kString || kind() == Kind::kNumber || kind() == Kind::kPair; }
 
@@ -69,7 +71,8 @@ struct alignas(8) Node {
 
   static Node Make(Kind kind, TextForm form = TextForm::kInlineLatin1) {
     Node node{};
-    node.bytes[0] = static_cast<unsigned char>(static_cast<unsigned>(kind) | (static_cast<unsigned>(form) << kFormShift));
+    node.bytes[0] =
+        static_cast<unsigned char>(static_cast<unsigned>(kind) | (static_cast<unsigned>(form) << kFormShift));
     return node;
   }
 };

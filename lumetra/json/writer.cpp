@@ -37,24 +37,78 @@ constexpr auto kExtraUnits = [] {
 
 size_t ExtraUnits(char16_t c) { return c < 0x80 ? kExtraUnits.value[c] : 5; }
 
+// The same for the 256 code units of Latin-1 texts, one byte each.
+constexpr auto kLatin1ExtraUnits = [] {
+  struct Table {
+    uint8_t value[256] = {};
+  } table;
+  for (int c = 0; c < 256; ++c) table.value[c] = c < 0x80 ? kExtraUnits.value[c] : 5;
+  return table;
+}();
+
+// The two characters of each byte of a packed number (low four bits first).
+constexpr auto kPackedPairs = [] {
+  constexpr char kSymbols[] = "0123456789+-.eE?";
+  struct Table {
+    char16_t pair[256][2] = {};
+  } table;
+  for (int b = 0; b < 256; ++b) {
+    table.pair[b][0] = static_cast<char16_t>(kSymbols[b & 0x0F]);
+    table.pair[b][1] = static_cast<char16_t>(kSymbols[b >> 4]);
+  }
+  return table;
+}();
+
+// Calls `units(pointer, size)` with the code units of the text of `node`
+// (unsigned char for Latin-1 forms, char16_t for UTF-16 ones).
+template <class Units>
+void WithUnits(const Node& node, Units&& units) {
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      units(node.bytes + 2, size_t{node.bytes[1]});
+      return;
+    case TextForm::kLatin1:
+      units(static_cast<const unsigned char*>(node.Pointer()), size_t{node.OutOfLineSize()});
+      return;
+    case TextForm::kWide:
+      units(static_cast<const char16_t*>(node.Pointer()), size_t{node.OutOfLineSize()});
+      return;
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked: {
+      const ItemText text(node);
+      if (text.wide()) {
+        units(text.utf16(), text.size());
+      } else {
+        units(text.latin1(), text.size());
+      }
+      return;
+    }
+  }
+}
+
+size_t TextSize(const Node& node) {
+  return node.form() == TextForm::kLatin1 || node.form() == TextForm::kWide ? node.OutOfLineSize() : node.bytes[1];
+}
+
 // The two passes over a tree share one walk: first a Measure sink counts the
 // code units, then a Fill sink writes them into text sized exactly once.
 class Measure {
  public:
   void Char(char16_t) { ++size_; }
   void Ascii(std::string_view text) { size_ += text.size(); }
-  void Raw(const ItemText& text) { size_ += text.size(); }
-  void String(const ItemText& text) {
-    size_ += text.size() + 2;
-    if (text.wide()) {
-      for (size_t i = 0; i < text.size(); ++i) size_ += ExtraUnits(text.utf16()[i]);
-    } else {
-      for (size_t i = 0; i < text.size(); ++i) size_ += ExtraUnits(text.latin1()[i]);
-    }
+  void Raw(const Node& node) { size_ += TextSize(node); }
+  void String(const Node& node) {
+    size_ += 2;
+    WithUnits(node, [this](const auto* units, size_t size) {
+      size_ += size;
+      for (size_t i = 0; i < size; ++i) size_ += Extra(units[i]);
+    });
   }
   size_t size() const { return size_; }
 
  private:
+  static size_t Extra(unsigned char c) { return kLatin1ExtraUnits.value[c]; }
+  static size_t Extra(char16_t c) { return ExtraUnits(c); }
   size_t size_ = 0;
 };
 
@@ -65,17 +119,24 @@ class Fill {
   void Ascii(std::string_view text) {
     for (char c : text) *p_++ = static_cast<char16_t>(c);
   }
-  void Raw(const ItemText& text) {
-    text.CopyTo(p_);
-    p_ += text.size();
-  }
-  void String(const ItemText& text) {
-    *p_++ = u'"';
-    if (text.wide()) {
-      Units(text.utf16(), text.size());
-    } else {
-      Units(text.latin1(), text.size());
+  void Raw(const Node& node) {
+    if (node.form() == TextForm::kInlinePacked) {
+      // Two characters a byte, through a table; an odd length ends in half a byte.
+      const size_t size = node.bytes[1];
+      for (size_t i = 0; i < size / 2; ++i) {
+        const char16_t* pair = kPackedPairs.pair[node.bytes[2 + i]];
+        p_[0] = pair[0];
+        p_[1] = pair[1];
+        p_ += 2;
+      }
+      if (size % 2 != 0) *p_++ = kPackedPairs.pair[node.bytes[2 + size / 2]][0];
+      return;
     }
+    WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
+  }
+  void String(const Node& node) {
+    *p_++ = u'"';
+    WithUnits(node, [this](const auto* units, size_t size) { Units(units, size); });
     *p_++ = u'"';
   }
   char16_t* end() const { return p_; }
@@ -161,15 +222,15 @@ class Walker {
         break;
       }
       case Kind::kPair:
-        sink_.String(ItemText(node));
+        sink_.String(node);
         sink_.Char(u':');
         Begin(*(&node + 1));  // the value is never a member: one level only
         break;
       case Kind::kString:
-        sink_.String(ItemText(node));
+        sink_.String(node);
         break;
       case Kind::kNumber:
-        sink_.Raw(ItemText(node));
+        sink_.Raw(node);
         break;
       case Kind::kBool:
         sink_.Ascii(node.bytes[1] != 0 ? "true" : "false");

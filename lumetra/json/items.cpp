@@ -19,6 +19,19 @@ namespace {
 constexpr char kPackedSymbols[] = "0123456789+-.eE";
 
 // Four-bit code of an ASCII character of a number, 0xFF for any other.
+// Code units below U+0080 that the writer escapes (controls, quote, solidus,
+// backslash); every unit above U+007F is escaped too.
+constexpr auto kEscaped = [] {
+  struct Table {
+    uint8_t value[128] = {};
+  } table;
+  for (int c = 0; c < 0x20; ++c) table.value[c] = 1;
+  table.value[static_cast<unsigned char>('"')] = 1;
+  table.value[static_cast<unsigned char>('/')] = 1;
+  table.value[static_cast<unsigned char>('\\')] = 1;
+  return table;
+}();
+
 constexpr auto kPackedCodes = [] {
   struct Table {
     uint8_t code[128];
@@ -167,39 +180,45 @@ bool TextEquals(const Node& node, WideStringView text) {
 Node MakeTextNode(Kind kind, WideStringView text) {
   const size_t size = text.size();
   if (size > UINT32_MAX) throw std::bad_alloc();
-  unsigned high = 0;
+  unsigned high = 0;     // all code units or'ed: above 0xFF means UTF-16
+  unsigned escaped = 0;  // non-zero when a code unit is written escaped
+  const auto look = [&high, &escaped](char16_t c) {
+    high |= c;
+    escaped |= kEscaped.value[c & 0x7F] | (c >> 7);
+  };
+  Node node;
   if (size <= Node::kInlineBytes) {
-    Node node = Node::Make(kind, TextForm::kInlineLatin1);
+    node = Node::Make(kind, TextForm::kInlineLatin1);
     for (size_t i = 0; i < size; ++i) {
-      high |= text[i];
+      look(text[i]);
       node.bytes[2 + i] = static_cast<unsigned char>(text[i]);
     }
     node.bytes[1] = static_cast<unsigned char>(size);
-    if (high <= 0xFF) return node;
-    if (size <= Node::kInlineWideUnits) {
+    if (high > 0xFF && size <= Node::kInlineWideUnits) {
       node = Node::Make(kind, TextForm::kInlineWide);
       std::memcpy(node.bytes + 2, text.data(), size * sizeof(char16_t));
       node.bytes[1] = static_cast<unsigned char>(size);
-      return node;
     }
+  } else if (kind == Kind::kNumber && size <= Node::kPackedChars &&
+             Pack(text, node = Node::Make(kind, TextForm::kInlinePacked))) {
+    return node;  // numbers are written as they are
   } else {
-    if (kind == Kind::kNumber && size <= Node::kPackedChars) {
-      Node node = Node::Make(kind, TextForm::kInlinePacked);
-      if (Pack(text, node)) return node;
+    for (char16_t c : text) look(c);
+  }
+  if (size > Node::kInlineBytes || (high > 0xFF && size > Node::kInlineWideUnits)) {
+    node = Node::Make(kind, high <= 0xFF ? TextForm::kLatin1 : TextForm::kWide);
+    std::memcpy(node.bytes + 4, &size, sizeof(uint32_t));
+    if (high <= 0xFF) {
+      auto* units = static_cast<unsigned char*>(ItemMemory().Allocate(size));
+      std::copy(text.begin(), text.end(), units);
+      node.SetPointer(units);
+    } else {
+      auto* units = static_cast<char16_t*>(ItemMemory().Allocate(size * sizeof(char16_t)));
+      std::copy(text.begin(), text.end(), units);
+      node.SetPointer(units);
     }
-    for (char16_t c : text) high |= c;
   }
-  Node node = Node::Make(kind, high <= 0xFF ? TextForm::kLatin1 : TextForm::kWide);
-  std::memcpy(node.bytes + 4, &size, sizeof(uint32_t));
-  if (high <= 0xFF) {
-    auto* units = static_cast<unsigned char*>(ItemMemory().Allocate(size));
-    std::copy(text.begin(), text.end(), units);
-    node.SetPointer(units);
-  } else {
-    auto* units = static_cast<char16_t*>(ItemMemory().Allocate(size * sizeof(char16_t)));
-    std::copy(text.begin(), text.end(), units);
-    node.SetPointer(units);
-  }
+  node.set_plain(escaped == 0);
   return node;
 }
 

@@ -40,8 +40,10 @@ struct alignas(8) Node {
   static constexpr uint8_t kKindMask = 0x07;
   static constexpr uint8_t kFormShift = 3;
   static constexpr uint8_t kHandleBit = 0x40;
+  static constexpr uint8_t kPlainBit = 0x80;
 
-  // byte 0: tag; byte 1: inline text length, or a boolean's value; bytes
+  // byte 0: tag (kind in bits 0-2, text form in 3-5, has a handle in 6, a
+  // text written without escapes in 7); byte 1: inline text length, or a boolean's value; bytes
   // 2-15: inline text; out-of-line text: length in bytes 4-7, pointer in 8-15;
   // container: its block (nullptr while it has no children) in 8-15.
   unsigned char bytes[16];
@@ -52,6 +54,9 @@ struct alignas(8) Node {
   void set_has_handle(bool on) {
     bytes[0] = static_cast<unsigned char>(on ? bytes[0] | kHandleBit : bytes[0] & ~kHandleBit);
   }
+  // A text whose code units are all written as they are (no escapes).
+  bool plain() const { return (bytes[0] & kPlainBit) != 0; }
+  void set_plain(bool on) { bytes[0] = static_cast<unsigned char>(on ? bytes[0] | kPlainBit : bytes[0] & ~kPlainBit); }
   bool IsContainer() const { return kind() == Kind::kObject || kind() == Kind::kArray; }
   bool HasText() const { return kind() == Kind::kString || kind() == Kind::kNumber || kind() == Kind::kPair; }
 

@@ -99,6 +99,10 @@ class Measure {
   void Raw(const Node& node) { size_ += TextSize(node); }
   void String(const Node& node) {
     size_ += 2;
+    if (node.plain()) {
+      size_ += TextSize(node);
+      return;
+    }
     WithUnits(node, [this](const auto* units, size_t size) {
       size_ += size;
       for (size_t i = 0; i < size; ++i) size_ += Extra(units[i]);
@@ -136,7 +140,11 @@ class Fill {
   }
   void String(const Node& node) {
     *p_++ = u'"';
-    WithUnits(node, [this](const auto* units, size_t size) { Units(units, size); });
+    if (node.plain()) {
+      WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
+    } else {
+      WithUnits(node, [this](const auto* units, size_t size) { Units(units, size); });
+    }
     *p_++ = u'"';
   }
   char16_t* end() const { return p_; }
@@ -174,80 +182,103 @@ class Fill {
 };
 
 // Walks `top` in text order with an explicit stack of open containers,
-// handing every piece of text to the sink.
+// handing every piece of text to the sink. The children of the innermost open
+// container are written in one loop; only a child that is a container with
+// children interrupts it (pushed, then continued after it).
 template <class Sink>
 class Walker {
  public:
   explicit Walker(Sink& sink) : sink_(sink) {}
 
   void Walk(const Node& top) {
-    Begin(top);
+    const Node* value = &top;
+    if (top.kind() == Kind::kPair) {
+      sink_.String(top);
+      sink_.Char(u':');
+      value = &top + 1;  // the value is never a member: one level only
+    }
+    if (!Leaf(*value)) Open(*value);
     while (depth_ != 0) {
-      Open& open = open_[depth_ - 1];
-      if (open.next == open.end) {
-        sink_.Char(open.object ? u'}' : u']');
-        --depth_;
-        continue;
+      Frame& frame = frames_[depth_ - 1];
+      const Node* next = frame.next;
+      const Node* const end = frame.end;
+      const bool object = frame.object;
+      const Node* opened = nullptr;
+      while (next != end) {
+        if (next != frame.first) sink_.Char(u',');
+        const Node* child = next;
+        if (object) {
+          sink_.String(*child);
+          sink_.Char(u':');
+          ++child;
+          next += 2;
+        } else {
+          next += 1;
+        }
+        if (!Leaf(*child)) {
+          opened = child;
+          break;
+        }
       }
-      const Node* child = open.next;
-      if (child != open.first) sink_.Char(u',');
-      open.next += open.object ? 2 : 1;
-      // Begin may grow open_, so `open` is not used after this point.
-      Begin(*child);
+      frame.next = next;
+      if (opened == nullptr) {
+        sink_.Char(object ? u'}' : u']');
+        --depth_;
+      } else {
+        Open(*opened);  // may grow frames_: `frame` is not used after this
+      }
     }
   }
 
  private:
-  struct Open {
+  struct Frame {
     const Node* first;  // the first child (a key node in an object)
     const Node* next;   // the next child to write
     const Node* end;
     bool object;
   };
 
-  // Writes a leaf whole, or the opening of a container (pushed to be continued).
-  void Begin(const Node& node) {
+  // Writes a leaf or an empty container whole (true); false for a container with children.
+  bool Leaf(const Node& node) {
     switch (node.kind()) {
-      case Kind::kObject:
-      case Kind::kArray: {
-        const bool object = node.kind() == Kind::kObject;
-        sink_.Char(object ? u'{' : u'[');
-        const Block* block = node.block();
-        if (block == nullptr || block->begin == block->end) {
-          sink_.Char(object ? u'}' : u']');
-        } else {
-          const Node* first = block->nodes() + block->begin;
-          Push({first, first, block->nodes() + block->end, object});
-        }
-        break;
-      }
-      case Kind::kPair:
-        sink_.String(node);
-        sink_.Char(u':');
-        Begin(*(&node + 1));  // the value is never a member: one level only
-        break;
       case Kind::kString:
         sink_.String(node);
-        break;
+        return true;
       case Kind::kNumber:
         sink_.Raw(node);
-        break;
+        return true;
       case Kind::kBool:
         sink_.Ascii(node.bytes[1] != 0 ? "true" : "false");
-        break;
+        return true;
       case Kind::kNull:
         sink_.Ascii("null");
+        return true;
+      case Kind::kObject:
+      case Kind::kArray: {
+        const Block* block = node.block();
+        if (block != nullptr && block->begin != block->end) return false;
+        sink_.Ascii(node.kind() == Kind::kObject ? "{}" : "[]");
+        return true;
+      }
+      case Kind::kPair:
         break;
     }
+    assert(false && "a member is never a value");
+    return true;
   }
 
-  void Push(const Open& open) {
-    if (depth_ == open_.size()) open_.resize(depth_ * 2 + 16);
-    open_[depth_++] = open;
+  // Writes the opening of a container with children and pushes it.
+  void Open(const Node& node) {
+    const bool object = node.kind() == Kind::kObject;
+    sink_.Char(object ? u'{' : u'[');
+    const Block* block = node.block();
+    const Node* first = block->nodes() + block->begin;
+    if (depth_ == frames_.size()) frames_.resize(depth_ * 2 + 16);
+    frames_[depth_++] = {first, first, block->nodes() + block->end, object};
   }
 
   Sink& sink_;
-  std::vector<Open> open_;  // open_[0, depth_): the open containers, innermost last
+  std::vector<Frame> frames_;  // frames_[0, depth_): the open containers, innermost last
   size_t depth_ = 0;
 };
 

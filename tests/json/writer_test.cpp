@@ -26,6 +26,15 @@ TEST(JsonWriterTest, EscapesOneCodeUnitAtATime) {
       {u"\xDC00x", "\"\\uDC00x\""},
       {u"", "\"\""},
       {u"plain text", "\"plain text\""},
+      // One code unit to escape among plain ones, in short and in long texts.
+      {u"x/y", "\"x\\/y\""},
+      {u"q\"", "\"q\\\"\""},
+      {u"b\\", "\"b\\\\\""},
+      {u"t\u001F", "\"t\\u001F\""},
+      {u"\u00E9", "\"\\u00E9\""},
+      {u"a long text with / in it", "\"a long text with \\/ in it\""},
+      {u"a long text with \u0080 in it", "\"a long text with \\u0080 in it\""},
+      {u"a long plain text ~\u007F", "\"a long plain text ~\u007F\""},
   };
   for (const auto& c : cases) EXPECT_EQ(WrittenAlone(NewString(c.text)), c.written) << c.written;
 }

@@ -139,6 +139,8 @@ bool TextEquals(const Node& node, WideStringView text);
 // the most compact form that fits. Numbers must hold only 0-9 + - . e E to be
 // packed; other texts are kept as they are. Throws std::bad_alloc (nothing allocated then).
 Node MakeTextNode(Kind kind, WideStringView text);
+// The same, made in place; when it throws, `node` owns nothing.
+void MakeTextNode(Kind kind, WideStringView text, Node& node);
 
 // Gives back what `node` owns apart from a container's block: its out-of-line text.
 inline void ReleaseText(const Node& node) noexcept {

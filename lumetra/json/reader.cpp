@@ -80,8 +80,15 @@ class Reader {
     return Tree(root);
   }
 
+  // Runs of spaces (indentation) go four code units at a time.
   void SkipSpace() {
-    while (p_ != end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
+    constexpr uint64_t kFourSpaces = 0x0020002000200020u;
+    for (;;) {
+      uint64_t four;
+      while (end_ - p_ >= 4 && (std::memcpy(&four, p_, sizeof four), four == kFourSpaces)) p_ += 4;
+      if (p_ == end_ || *p_ > u' ' || (*p_ != u' ' && *p_ != u'\n' && *p_ != u'\r' && *p_ != u'\t')) return;
+      ++p_;
+    }
   }
 
   Next ReadValue() {
@@ -278,7 +285,15 @@ class Reader {
   // made, is staged (and so destroyed on failure) without fail.
   void Stage(Kind kind, WideStringView text) {
     MakeRoom();
-    staged_.push_back(MakeTextNode(kind, text));
+    // Made right in its place: a node assembled byte by byte and then copied
+    // would be read back before its bytes reach the cache (a stall per node).
+    Node& node = staged_.emplace_back();
+    try {
+      MakeTextNode(kind, text, node);
+    } catch (...) {
+      staged_.pop_back();
+      throw;
+    }
     ++detail::live_nodes;
   }
 

@@ -203,7 +203,7 @@ void BM_Lumetra_ReadTree(benchmark::State& state) {
   const lumetra::WideStringView path = kKeyPath;
   for (auto _ : state) {
     const auto found = lumetra::json::As<lumetra::json::TJSONString>(lumetra::json::FindByKeyPath(start, path));
-    WideString value = found.Text().ToWide();
+    WideString value = found.TextAsWide();
     benchmark::DoNotOptimize(value.data());
   }
 }

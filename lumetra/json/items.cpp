@@ -170,9 +170,25 @@ void ItemText::CopyTo(char16_t* out) const {
 }
 
 WideString ItemText::ToWide() const {
-  WideString text(size_, u'\0');
-  CopyTo(text.data());
-  return text;
+  if (wide_) return WideString(utf16(), size_);
+  return WideString(latin1(), latin1() + size_);
+}
+
+WideString TextAsWide(const Node& node) {
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      return WideString(node.bytes + 2, node.bytes + 2 + node.bytes[1]);
+    case TextForm::kLatin1: {
+      const auto* units = static_cast<const unsigned char*>(node.Pointer());
+      return WideString(units, units + node.OutOfLineSize());
+    }
+    case TextForm::kWide:
+      return WideString(static_cast<const char16_t*>(node.Pointer()), node.OutOfLineSize());
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked:
+      break;
+  }
+  return ItemText(node).ToWide();
 }
 
 bool TextEquals(const Node& node, WideStringView text) {
@@ -333,6 +349,8 @@ TJSONPair TJSONObject::Find(WideStringView name) const {
   if (block == nullptr) return TJSONPair();
   Node* const end = block->nodes() + block->end;
   for (Node* key = block->nodes() + block->begin; key != end; key += 2) {
+    // Most keys are short Latin-1: their length, in the node, settles most compares.
+    if (key->form() == TextForm::kInlineLatin1 && key->bytes[1] != name.size()) continue;
     if (TextEquals(*key, name)) return TJSONPair(key, block);
   }
   return TJSONPair();

@@ -93,6 +93,7 @@ class TJSONString : public TJSONValue {
   using TJSONValue::TJSONValue;
   static bool Accepts(const Node& node) { return node.kind() == Kind::kString || node.kind() == Kind::kNumber; }
   ItemText Text() const { return ItemText(*node_); }
+  WideString TextAsWide() const { return json::TextAsWide(*node_); }
 };
 
 // A number holds only its text: as written in parsed JSON, or made from a double.
@@ -134,6 +135,7 @@ class TJSONPair : public TJSONAncestor {
   using TJSONAncestor::TJSONAncestor;
   static bool Accepts(const Node& node) { return node.kind() == Kind::kPair; }
   ItemText Key() const { return ItemText(*node_); }
+  WideString KeyAsWide() const { return json::TextAsWide(*node_); }
   TJSONValue Value() const { return TJSONValue(node_ + 1, block_); }
 };
 

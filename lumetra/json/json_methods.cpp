@@ -54,8 +54,8 @@ T ItemAs(const Variant& handle) {
 }
 
 // A number's text converts to a double with "." unless it lies beyond the double range.
-bool NumberTextConverts(const ItemText& text) {
-  const std::string narrow = ToUtf8(text.ToWide());
+bool NumberTextConverts(WideStringView text) {
+  const std::string narrow = ToUtf8(text);
   char* end = nullptr;
   const double value = std::strtod(narrow.c_str(), &end);
   return end == narrow.c_str() + narrow.size() && !narrow.empty() && std::isfinite(value);
@@ -114,11 +114,11 @@ void JSONGetNodeValue(const Variant& handle, const WideString& key, Variant& out
     const TJSONValue found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
     if (!found) Fail("JSON path not found");
     if (const auto number = As<TJSONNumber>(found)) {
-      const ItemText text = number.Text();
+      WideString text = number.TextAsWide();
       if (!NumberTextConverts(text)) Fail("JSON number out of range");
-      out = Variant::String(text.ToWide());
+      out = Variant::String(std::move(text));
     } else if (const auto text = As<TJSONString>(found)) {
-      out = Variant::String(text.Text().ToWide());
+      out = Variant::String(text.TextAsWide());
     } else if (const auto boolean = As<TJSONBool>(found)) {
       out = Variant::Bool(boolean.Value());
     } else if (found.IsNull()) {
@@ -180,7 +180,7 @@ void JSONGetPair(const Variant& handle, int32_t index, Variant& out) {
 // does not convert is an automation error.
 void JSONGetPairKey(const Variant& handle, Variant& out) {
   const int64_t h = VariantToInt64(handle);
-  Catching(out, Variant::String(u""), [&] { out = Variant::String(ItemAs<TJSONPair>(h).Key().ToWide()); });
+  Catching(out, Variant::String(u""), [&] { out = Variant::String(ItemAs<TJSONPair>(h).KeyAsWide()); });
 }
 
 void JSONGetPairValue(const Variant& handle, Variant& out) {

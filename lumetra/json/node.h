@@ -135,6 +135,9 @@ class ItemText {
 // Whether the key or text of `node` equals `text` code unit by code unit.
 bool TextEquals(const Node& node, WideStringView text);
 
+// A copy of the key or text of `node` as UTF-16.
+WideString TextAsWide(const Node& node);
+
 // A node of `kind` (string, number or member key) holding a copy of `text` in
 // the most compact form that fits. Numbers must hold only 0-9 + - . e E to be
 // packed; other texts are kept as they are. Throws std::bad_alloc (nothing allocated then).

@@ -198,12 +198,12 @@ void BM_Lumetra_Read(benchmark::State& state) {
 void BM_Lumetra_ReadTree(benchmark::State& state) {
   LumetraCOM com(g_reporter);
   ScopedRoot root(com, Load("twitter.json").utf16);
-  auto* start =
+  const auto start =
       lumetra::json::As<lumetra::json::TJSONValue>(lumetra::json::GlobalStore().Resolve(root.handle().signed_value()));
   const lumetra::WideStringView path = kKeyPath;
   for (auto _ : state) {
-    const auto* found = lumetra::json::As<lumetra::json::TJSONString>(lumetra::json::FindByKeyPath(*start, path));
-    WideString value(found->Text());
+    const auto found = lumetra::json::As<lumetra::json::TJSONString>(lumetra::json::FindByKeyPath(start, path));
+    WideString value = found.TextAsWide();
     benchmark::DoNotOptimize(value.data());
   }
 }

@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Variant element;
   json::JSONGetElement(document.handle, key, element);
   if (element.type() == lumetra::vt::I8) {
-    json::TJSONAncestor* item = json::GlobalStore().Resolve(element.signed_value());
-    Check(item != nullptr, "a found element has a live handle");
+    const json::TJSONAncestor item = json::GlobalStore().Resolve(element.signed_value());
+    Check(static_cast<bool>(item), "a found element has a live handle");
     Variant again;
     json::JSONGetElement(document.handle, key, again);
     Check(again == element, "the same key finds the same handle");
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     json::JSONFormat(element, text);
     Check(!text.empty(), "a found element formats to some text");
   }
-  json::TJSONValue* root = json::As<json::TJSONValue>(json::GlobalStore().Resolve(document.handle.signed_value()));
-  Check(root != nullptr, "the document stays alive");
-  json::FindByKeyPath(*root, key);
+  const auto root = json::As<json::TJSONValue>(json::GlobalStore().Resolve(document.handle.signed_value()));
+  Check(static_cast<bool>(root), "the document stays alive");
+  json::FindByKeyPath(root, key);
   Check(json::GlobalStore().LiveHandleCount() <= document.items + 1, "handles never outnumber the items");
   return 0;
 }

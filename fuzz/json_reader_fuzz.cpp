@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Variant first;
   json::JSONCreate(text, first);
   // The reader on its own agrees with the method.
-  const bool parsed = json::ParseJSON(text) != nullptr;
+  const bool parsed = static_cast<bool>(json::ParseJSON(text));
   if (!IsHandle(first)) {
     Check(!parsed, "ParseJSON accepts what JSONCreate refuses");
     Check(first.type() == lumetra::vt::I8 && first.signed_value() == 0, "text that is not JSON gives the handle 0");

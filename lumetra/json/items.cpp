@@ -3,188 +3,429 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <utility>
+#include <new>
 
 #include "lumetra/automation/values/errors.h"
 #include "lumetra/automation/values/number_format.h"
 
 namespace lumetra::json {
 
-size_t TJSONAncestor::live_count_ = 0;
+size_t detail::live_nodes = 0;
+size_t detail::live_handles = 0;
 
-ItemText::ItemText(WideStringView text) : size_(static_cast<uint32_t>(text.size())) {
-  if (text.empty()) return;
-  data_ = static_cast<char16_t*>(ItemMemory().Allocate(text.size() * sizeof(char16_t)));
-  std::copy(text.begin(), text.end(), data_);
+namespace {
+
+// The 15 characters of number texts, by their four-bit code.
+constexpr char kPackedSymbols[] = "0123456789+-.eE";
+
+// Four-bit code of an ASCII character of a number, 0xFF for any other.
+// Code units below U+0080 that the writer escapes (controls, quote, solidus,
+// backslash); every unit above U+007F is escaped too.
+constexpr auto kEscaped = [] {
+  struct Table {
+    uint8_t value[128] = {};
+  } table;
+  for (int c = 0; c < 0x20; ++c) table.value[c] = 1;
+  table.value[static_cast<unsigned char>('"')] = 1;
+  table.value[static_cast<unsigned char>('/')] = 1;
+  table.value[static_cast<unsigned char>('\\')] = 1;
+  return table;
+}();
+
+constexpr auto kPackedCodes = [] {
+  struct Table {
+    uint8_t code[128];
+  } table{};
+  for (auto& code : table.code) code = 0xFF;
+  for (uint8_t i = 0; i < 15; ++i) table.code[static_cast<unsigned char>(kPackedSymbols[i])] = i;
+  return table;
+}();
+
+// True when the four code units at `p` are all '0'..'9': each 16-bit lane is
+// 0x003X, and adding 6 keeps it below 0x0040 (0x3A..0x3F would carry into it).
+bool AreFourDigits(uint64_t lanes) {
+  return (lanes & 0xFFF0FFF0FFF0FFF0u) == 0x0030003000300030u &&
+         ((lanes + 0x0006000600060006u) & 0x0040004000400040u) == 0;
 }
 
-ItemText::ItemText(WideStringView text, char16_t* storage) noexcept
-    : data_(storage), size_(static_cast<uint32_t>(text.size())), owned_(false) {
-  std::copy(text.begin(), text.end(), data_);
-}
-
-ItemText::~ItemText() {
-  if (owned_ && data_ != nullptr) ItemMemory().Release(data_, size_ * sizeof(char16_t));
-}
-
-void* TJSONAncestor::AllocateWithText(size_t item_bytes, WideStringView text) {
-  if (text.size() > UINT32_MAX) throw std::bad_alloc();
-  return ItemMemory().Allocate(item_bytes + text.size() * sizeof(char16_t));
-}
-
-TJSONAncestor::~TJSONAncestor() {
-  assert(handle_ == 0 && "an item with a handle is destroyed only through its store");
-  --live_count_;
-}
-
-void TJSONAncestor::operator delete(TJSONAncestor* item, std::destroying_delete_t) noexcept {
-  const size_t bytes = item->BlockBytes();
-  item->~TJSONAncestor();
-  ItemMemory().Release(item, bytes);
-}
-
-size_t TJSONAncestor::BlockBytes() const {
-  static_assert(sizeof(TJSONNumber) == sizeof(TJSONString));
-  static_assert(sizeof(TJSONTrue) == sizeof(TJSONBool) && sizeof(TJSONFalse) == sizeof(TJSONBool));
-  switch (kind_) {
-    case Kind::kObject:
-      return sizeof(TJSONObject);
-    case Kind::kArray:
-      return sizeof(TJSONArray);
-    case Kind::kString:
-    case Kind::kNumber:
-      return sizeof(TJSONString) + static_cast<const TJSONString*>(this)->text_.InBlockBytes();
-    case Kind::kBool:
-      return sizeof(TJSONBool);
-    case Kind::kNull:
-      return sizeof(TJSONNull);
-    case Kind::kPair:
-      return sizeof(TJSONPair) + static_cast<const TJSONPair*>(this)->key_.InBlockBytes();
-  }
-  return 0;
-}
-
-std::unique_ptr<TJSONString> TJSONString::Make(WideStringView text) {
-  void* block = AllocateWithText(sizeof(TJSONString), text);
-  return std::unique_ptr<TJSONString>(::new (block) TJSONString(Kind::kString, text, InBlock{}));
-}
-
-std::unique_ptr<TJSONNumber> TJSONNumber::Make(WideStringView text) {
-  void* block = AllocateWithText(sizeof(TJSONNumber), text);
-  return std::unique_ptr<TJSONNumber>(::new (block) TJSONNumber(text, InBlock{}));
-}
-
-std::unique_ptr<TJSONPair> TJSONPair::Make(WideStringView key, std::unique_ptr<TJSONValue> value) {
-  void* block = AllocateWithText(sizeof(TJSONPair), key);
-  return std::unique_ptr<TJSONPair>(::new (block) TJSONPair(key, std::move(value), InBlock{}));
-}
-
-// Takes the last child out of `item` (a member, an element or a member's
-// value); nullptr when it owns nothing. The child keeps `item` as its owner,
-// which is the way back up for DestroyChildren.
-TJSONAncestor* TJSONAncestor::TakeLastChild(TJSONAncestor& item) noexcept {
-  const auto take_last = [](auto& children) -> TJSONAncestor* {
-    if (children.empty()) return nullptr;
-    TJSONAncestor* child = children.pop_back().release();
-    if (!children.empty()) __builtin_prefetch(&children.back());
-    return child;
+// Two characters a byte. Four digits at a time when they come in fours (a
+// digit's code is its value), else through the table, without a branch per
+// character: a character outside the table's 128 or without a code leaves
+// bits above the low four in `bad`.
+bool Pack(WideStringView text, Node& node) {
+  const char16_t* units = text.data();
+  const size_t size = text.size();
+  unsigned bad = 0;
+  const auto code = [&bad](char16_t c) {
+    const unsigned value = kPackedCodes.code[c & 0x7F];
+    bad |= value | (c >> 7);
+    return value;
   };
-  switch (item.kind()) {
-    case Kind::kObject:
-      return take_last(static_cast<TJSONObject&>(item).members_);
-    case Kind::kArray:
-      return take_last(static_cast<TJSONArray&>(item).elements_);
-    case Kind::kPair:
-      return static_cast<TJSONPair&>(item).value_.release();
-    default:
-      return nullptr;
+  size_t i = 0;
+  while (i + 1 < size) {
+    uint64_t lanes;
+    if (i + 4 <= size && (std::memcpy(&lanes, units + i, sizeof lanes), AreFourDigits(lanes))) {
+      const uint64_t values = lanes - 0x0030003000300030u;
+      const uint64_t pairs = values | (values >> 12);  // lanes 0|1 in bits 0-7, lanes 2|3 in bits 32-39
+      node.bytes[2 + i / 2] = static_cast<unsigned char>(pairs);
+      node.bytes[3 + i / 2] = static_cast<unsigned char>(pairs >> 32);
+      i += 4;
+    } else {
+      node.bytes[2 + i / 2] = static_cast<unsigned char>(code(units[i]) | code(units[i + 1]) << 4);
+      i += 2;
+    }
+  }
+  if (i < size) node.bytes[2 + i / 2] = static_cast<unsigned char>(code(units[i]));
+  node.bytes[1] = static_cast<unsigned char>(size);
+  return (bad & ~0x0Fu) == 0;
+}
+
+// Room for `count` more nodes at the end of the block of `container`, which
+// gets one, a grown one or its children slid to the front. Throws
+// std::bad_alloc before anything changes.
+Block* RoomAtEnd(Node& container, uint32_t count, BlockKind kind) {
+  Block* block = container.block();
+  if (block == nullptr) {
+    block = Block::Allocate(4, kind);
+    container.set_block(block);
+    return block;
+  }
+  if (block->capacity - block->end >= count) return block;
+  const uint32_t used = block->end - block->begin;
+  if (block->begin >= block->capacity / 2 && block->begin >= count) {
+    MoveNodes(block->nodes() + block->begin, block->nodes(), used, block);
+    block->begin = 0;
+    block->end = used;
+    return block;
+  }
+  Block* grown = Block::Allocate(std::max<size_t>(size_t{used} * 2, size_t{used} + count), kind);
+  MoveNodes(block->nodes() + block->begin, grown->nodes(), used, grown);
+  grown->end = used;
+  block->Release();
+  container.set_block(grown);
+  return grown;
+}
+
+}  // namespace
+
+Block* Block::Allocate(size_t capacity, BlockKind kind) {
+  if (capacity > UINT32_MAX / 2) throw std::bad_alloc();
+  auto* block = static_cast<Block*>(ItemMemory().Allocate(Bytes(capacity)));
+  block->begin = 0;
+  block->end = 0;
+  block->capacity = static_cast<uint32_t>(capacity);
+  block->kind = kind;
+  return block;
+}
+
+ItemText::ItemText(const Node& node) {
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      data_ = node.bytes + 2;
+      size_ = node.bytes[1];
+      break;
+    case TextForm::kInlineWide:
+      // The node's bytes are copied: a char16_t view of them would alias.
+      std::memcpy(buffer_, node.bytes + 2, Node::kInlineBytes);
+      data_ = buffer_;
+      size_ = node.bytes[1];
+      wide_ = true;
+      break;
+    case TextForm::kInlinePacked:
+      size_ = node.bytes[1];
+      for (size_t i = 0; i < size_; ++i) {
+        const unsigned pair = node.bytes[2 + i / 2];
+        buffer_[i] = static_cast<unsigned char>(kPackedSymbols[i % 2 == 0 ? pair & 0x0F : pair >> 4]);
+      }
+      in_buffer_ = true;
+      break;
+    case TextForm::kLatin1:
+      data_ = node.Pointer();
+      size_ = node.OutOfLineSize();
+      break;
+    case TextForm::kWide:
+      data_ = node.Pointer();
+      size_ = node.OutOfLineSize();
+      wide_ = true;
+      break;
   }
 }
 
-// Depth first along the owner links: no stack and no allocation, so freeing
-// a tree of any depth or size cannot fail. An item is deleted only once it
-// owns nothing, so its own destructor finds no children.
-void TJSONAncestor::DestroyChildren(TJSONAncestor& item) noexcept {
-  TJSONAncestor* current = &item;
+bool ItemText::Equals(WideStringView text) const {
+  if (text.size() != size_) return false;
+  if (wide_) return std::equal(text.begin(), text.end(), utf16());
+  const unsigned char* units = latin1();
+  for (size_t i = 0; i < size_; ++i) {
+    if (text[i] != units[i]) return false;
+  }
+  return true;
+}
+
+void ItemText::CopyTo(char16_t* out) const {
+  if (wide_) {
+    std::copy(utf16(), utf16() + size_, out);
+  } else {
+    std::copy(latin1(), latin1() + size_, out);
+  }
+}
+
+WideString ItemText::ToWide() const {
+  if (wide_) return WideString(utf16(), size_);
+  return WideString(latin1(), latin1() + size_);
+}
+
+WideString TextAsWide(const Node& node) {
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      return WideString(node.bytes + 2, node.bytes + 2 + node.bytes[1]);
+    case TextForm::kLatin1: {
+      const auto* units = static_cast<const unsigned char*>(node.Pointer());
+      return WideString(units, units + node.OutOfLineSize());
+    }
+    case TextForm::kWide:
+      return WideString(static_cast<const char16_t*>(node.Pointer()), node.OutOfLineSize());
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked:
+      break;
+  }
+  return ItemText(node).ToWide();
+}
+
+bool TextEquals(const Node& node, WideStringView text) {
+  const auto same_latin1 = [&text](const unsigned char* units) {
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (units[i] != text[i]) return false;
+    }
+    return true;
+  };
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      return node.bytes[1] == text.size() && same_latin1(node.bytes + 2);
+    case TextForm::kLatin1:
+      return node.OutOfLineSize() == text.size() && same_latin1(static_cast<const unsigned char*>(node.Pointer()));
+    case TextForm::kWide:
+      return node.OutOfLineSize() == text.size() &&
+             std::equal(text.begin(), text.end(), static_cast<const char16_t*>(node.Pointer()));
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked:
+      return node.bytes[1] == text.size() && ItemText(node).Equals(text);
+  }
+  return false;
+}
+
+Node MakeTextNode(Kind kind, WideStringView text) {
+  Node node;
+  MakeTextNode(kind, text, node);
+  return node;
+}
+
+void MakeTextNode(Kind kind, WideStringView text, Node& node) {
+  const size_t size = text.size();
+  if (size > UINT32_MAX) throw std::bad_alloc();
+  unsigned high = 0;     // all code units or'ed: above 0xFF means UTF-16
+  unsigned escaped = 0;  // non-zero when a code unit is written escaped
+  const auto look = [&high, &escaped](char16_t c) {
+    high |= c;
+    escaped |= kEscaped.value[c & 0x7F] | (c >> 7);
+  };
+  if (size <= Node::kInlineBytes) {
+    node = Node::Make(kind, TextForm::kInlineLatin1);
+    for (size_t i = 0; i < size; ++i) {
+      look(text[i]);
+      node.bytes[2 + i] = static_cast<unsigned char>(text[i]);
+    }
+    node.bytes[1] = static_cast<unsigned char>(size);
+    if (high > 0xFF && size <= Node::kInlineWideUnits) {
+      node = Node::Make(kind, TextForm::kInlineWide);
+      std::memcpy(node.bytes + 2, text.data(), size * sizeof(char16_t));
+      node.bytes[1] = static_cast<unsigned char>(size);
+    }
+  } else if (kind == Kind::kNumber && size <= Node::kPackedChars &&
+             Pack(text, node = Node::Make(kind, TextForm::kInlinePacked))) {
+    return;  // numbers are written as they are
+  } else {
+    for (char16_t c : text) look(c);
+  }
+  if (size > Node::kInlineBytes || (high > 0xFF && size > Node::kInlineWideUnits)) {
+    node = Node::Make(kind, high <= 0xFF ? TextForm::kLatin1 : TextForm::kWide);
+    std::memcpy(node.bytes + 4, &size, sizeof(uint32_t));
+    if (high <= 0xFF) {
+      auto* units = static_cast<unsigned char*>(ItemMemory().Allocate(size));
+      std::copy(text.begin(), text.end(), units);
+      node.SetPointer(units);
+    } else {
+      auto* units = static_cast<char16_t*>(ItemMemory().Allocate(size * sizeof(char16_t)));
+      std::copy(text.begin(), text.end(), units);
+      node.SetPointer(units);
+    }
+  }
+  node.set_plain(escaped == 0);
+}
+
+void MoveNodes(Node* from, Node* to, size_t count, Block* to_block) noexcept {
+  if (count == 0 || from == to) return;
+  std::memmove(static_cast<void*>(to), from, count * sizeof(Node));
+  if (detail::live_handles == 0) return;
+  // In the direction of the move, so that a node's new address is free in the
+  // handle table before it is claimed.
+  if (to > from) {
+    for (size_t i = count; i-- > 0;) {
+      if (to[i].has_handle()) detail::FollowHandle(from + i, to + i, to_block);
+    }
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      if (to[i].has_handle()) detail::FollowHandle(from + i, to + i, to_block);
+    }
+  }
+}
+
+void TakeOutNodes(Block& block, uint32_t index, uint32_t count) noexcept {
+  assert(index >= block.begin && index + count <= block.end);
+  const uint32_t before = index - block.begin;
+  const uint32_t after = block.end - index - count;
+  Node* nodes = block.nodes();
+  if (before < after) {
+    MoveNodes(nodes + block.begin, nodes + block.begin + count, before, &block);
+    block.begin += count;
+  } else {
+    MoveNodes(nodes + index + count, nodes + index, after, &block);
+    block.end -= count;
+  }
+  if (block.begin == block.end) block.begin = block.end = 0;
+}
+
+// Depth first from the end of each block, with the way back up kept in the
+// nodes themselves: on the way down into a child's block, the child's node
+// (already taken out of its block, whose memory stays until the block goes)
+// holds the block to return to. No stack and no allocation, so freeing a tree
+// of any depth or size cannot fail.
+void DestroyNode(Node& top) noexcept {
+  --detail::live_nodes;
+  if (top.has_handle()) detail::ReleaseHandle(top);
+  if (!top.IsContainer()) {
+    ReleaseText(top);
+    return;
+  }
+  Block* current = top.block();
+  if (current == nullptr) return;
+  top.set_block(nullptr);
+  Block* parent = nullptr;
   for (;;) {
-    if (TJSONAncestor* child = TakeLastChild(*current)) {
-      assert(child->owner_ == current);
-      current = child;
+    if (current->end != current->begin) {
+      Node& last = current->nodes()[--current->end];
+      --detail::live_nodes;
+      if (last.has_handle()) detail::ReleaseHandle(last);
+      if (!last.IsContainer()) {
+        ReleaseText(last);
+      } else if (Block* child = last.block()) {
+        last.set_block(parent);
+        parent = current;
+        current = child;
+      }
       continue;
     }
-    if (current == &item) return;
-    TJSONAncestor* owner = current->owner_;
-    delete current;
-    current = owner;
+    Block* up = parent;
+    current->Release();
+    if (up == nullptr) return;
+    Node& via = up->nodes()[up->end];  // the node taken out on the way down
+    parent = via.block();
+    current = up;
   }
 }
 
-TJSONObject::~TJSONObject() { DestroyChildren(*this); }
+size_t TJSONObject::Count() const {
+  const Block* block = node_->block();
+  return block ? (block->end - block->begin) / 2 : 0;
+}
 
-TJSONPair* TJSONObject::Find(WideStringView name) const {
-  for (TJSONPair* member : members_) {
-    if (member->Key() == name) return member;
+TJSONPair TJSONObject::Member(size_t index) const {
+  Block* block = node_->block();
+  assert(index < Count());
+  return TJSONPair(block->nodes() + block->begin + 2 * index, block);
+}
+
+TJSONPair TJSONObject::Find(WideStringView name) const {
+  Block* block = node_->block();
+  if (block == nullptr) return TJSONPair();
+  Node* const end = block->nodes() + block->end;
+  for (Node* key = block->nodes() + block->begin; key != end; key += 2) {
+    // Most keys are short Latin-1: their length, in the node, settles most compares.
+    if (key->form() == TextForm::kInlineLatin1 && key->bytes[1] != name.size()) continue;
+    if (TextEquals(*key, name)) return TJSONPair(key, block);
   }
-  return nullptr;
+  return TJSONPair();
 }
 
-TJSONPair& TJSONObject::Add(WideStringView key, std::unique_ptr<TJSONValue> value) {
-  return Add(TJSONPair::Make(key, std::move(value)));
+TJSONPair TJSONObject::Add(WideStringView key, NewItem&& value) const {
+  assert(value);
+  NewItem key_node(MakeTextNode(Kind::kPair, key));
+  Block* block = RoomAtEnd(*node_, 2, BlockKind::kObject);
+  Node* added = block->nodes() + block->end;
+  added[0] = key_node.Take();
+  added[1] = value.Take();
+  block->end += 2;
+  detail::live_nodes += 2;
+  return TJSONPair(added, block);
 }
 
-TJSONPair& TJSONObject::Add(std::unique_ptr<TJSONPair> member) {
-  assert(member && member->owner_ == nullptr);
-  members_.push_back(std::move(member));
-  TJSONPair& added = members_.back();
-  added.owner_ = this;
-  return added;
+size_t TJSONArray::Count() const {
+  const Block* block = node_->block();
+  return block ? block->end - block->begin : 0;
 }
 
-void TJSONObject::Append(std::unique_ptr<TJSONPair>* first, std::unique_ptr<TJSONPair>* last) {
-  members_.reserve(members_.size() + static_cast<size_t>(last - first));
-  for (; first != last; ++first) {
-    assert(*first && (*first)->owner_ == nullptr);
-    (*first)->owner_ = this;
-    members_.push_back(std::move(*first));
-  }
+TJSONValue TJSONArray::Element(size_t index) const {
+  Block* block = node_->block();
+  assert(index < Count());
+  return TJSONValue(block->nodes() + block->begin + index, block);
 }
 
-void TJSONArray::Append(std::unique_ptr<TJSONValue>* first, std::unique_ptr<TJSONValue>* last) {
-  elements_.reserve(elements_.size() + static_cast<size_t>(last - first));
-  for (; first != last; ++first) {
-    assert(*first && (*first)->owner_ == nullptr);
-    (*first)->owner_ = this;
-    elements_.push_back(std::move(*first));
-  }
+TJSONValue TJSONArray::Add(NewItem&& element) const {
+  assert(element);
+  Block* block = RoomAtEnd(*node_, 1, BlockKind::kArray);
+  Node* added = block->nodes() + block->end;
+  *added = element.Take();
+  block->end += 1;
+  detail::live_nodes += 1;
+  return TJSONValue(added, block);
 }
 
-TJSONArray::~TJSONArray() { DestroyChildren(*this); }
+NewItem NewObject() { return NewItem(Node::Make(Kind::kObject)); }
+NewItem NewArray() { return NewItem(Node::Make(Kind::kArray)); }
+NewItem NewString(WideStringView text) { return NewItem(MakeTextNode(Kind::kString, text)); }
+NewItem NewNumber(WideStringView text) { return NewItem(MakeTextNode(Kind::kNumber, text)); }
+NewItem NewNull() { return NewItem(Node::Make(Kind::kNull)); }
 
-TJSONValue& TJSONArray::Add(std::unique_ptr<TJSONValue> element) {
-  assert(element && element->owner_ == nullptr);
-  elements_.push_back(std::move(element));
-  TJSONValue& added = elements_.back();
-  added.owner_ = this;
-  return added;
+NewItem NewBool(bool value) {
+  Node node = Node::Make(Kind::kBool);
+  node.bytes[1] = value ? 1 : 0;
+  return NewItem(node);
 }
 
-TJSONPair::TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value)
-    : TJSONAncestor(Kind::kPair), key_(key), value_(std::move(value)) {
-  assert(value_ && value_->owner_ == nullptr);
-  value_->owner_ = this;
-}
-
-TJSONPair::TJSONPair(WideStringView key, std::unique_ptr<TJSONValue> value, InBlock) noexcept
-    : TJSONAncestor(Kind::kPair), key_(key, reinterpret_cast<char16_t*>(this + 1)), value_(std::move(value)) {
-  assert(value_ && value_->owner_ == nullptr);
-  value_->owner_ = this;
-}
-
-TJSONPair::~TJSONPair() { DestroyChildren(*this); }
-
-std::unique_ptr<TJSONNumber> TJSONNumber::FromDouble(double value) {
+NewItem NumberFromDouble(double value) {
   if (!std::isfinite(value)) throw Error("Invalid number");
-  return Make(FormatGeneralNumber(value, u'.'));
+  return NewNumber(FormatGeneralNumber(value, u'.'));
+}
+
+Tree::Tree(NewItem&& root) {
+  assert(root);
+  block_ = Block::Allocate(1, BlockKind::kRoot);
+  block_->nodes()[0] = root.Take();
+  block_->end = 1;
+  ++detail::live_nodes;
+}
+
+Tree::~Tree() {
+  if (block_ == nullptr) return;
+  DestroyNode(block_->nodes()[0]);
+  block_->Release();
+}
+
+Tree& Tree::operator=(Tree&& other) noexcept {
+  if (this != &other) {
+    Tree doomed(std::move(*this));
+    block_ = std::exchange(other.block_, nullptr);
+  }
+  return *this;
 }
 
 }  // namespace lumetra::json

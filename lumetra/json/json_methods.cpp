@@ -17,7 +17,7 @@ namespace {
 
 // Result kinds: a handle is always a 64-bit integer, a failed call's 0 and
 // counts always 32-bit integers.
-Variant HandleResult(TJSONAncestor& item) { return Variant::I8(GlobalStore().HandleOf(item)); }
+Variant HandleResult(TJSONAncestor item) { return Variant::I8(GlobalStore().HandleOf(item)); }
 const Variant kNoHandle = Variant::I8(0);
 const Variant kFailed = Variant::I4(0);
 
@@ -27,29 +27,29 @@ const Variant kFailed = Variant::I4(0);
 template <typename Attach>
 Variant AddedHandle(Attach&& attach) {
   GlobalStore().ReserveHandle();
-  TJSONAncestor& added = attach();
+  const TJSONAncestor added = attach();
   return Variant::I8(GlobalStore().HandleOf(added));
 }
 
 [[noreturn]] void Fail(const std::string& message) { throw Error(message); }
 
 // The live item a handle names; a failure for 0 and for dead or never-issued handles.
-TJSONAncestor& ItemOf(int64_t handle) {
-  TJSONAncestor* item = GlobalStore().Resolve(handle);
-  if (item == nullptr) Fail("Invalid JSON handle: " + std::to_string(handle));
-  return *item;
+TJSONAncestor ItemOf(int64_t handle) {
+  const TJSONAncestor item = GlobalStore().Resolve(handle);
+  if (!item) Fail("Invalid JSON handle: " + std::to_string(handle));
+  return item;
 }
 
 // The item of a handle argument, which must be a T (a member is not a value).
 template <class T>
-T& ItemAs(int64_t handle) {
-  T* item = As<T>(&ItemOf(handle));
-  if (item == nullptr) Fail("JSON item of the wrong kind for this operation: " + std::to_string(handle));
-  return *item;
+T ItemAs(int64_t handle) {
+  const T item = As<T>(ItemOf(handle));
+  if (!item) Fail("JSON item of the wrong kind for this operation: " + std::to_string(handle));
+  return item;
 }
 
 template <class T>
-T& ItemAs(const Variant& handle) {
+T ItemAs(const Variant& handle) {
   return ItemAs<T>(VariantToInt64(handle));
 }
 
@@ -83,7 +83,7 @@ void Silently(Body&& body) {
 
 void JSONCreate(const WideString& text, Variant& out) {
   Catching(out, kFailed, [&] {
-    std::unique_ptr<TJSONValue> root = ParseJSON(text);
+    Tree root = ParseJSON(text);
     out = root ? Variant::I8(GlobalStore().AdoptRoot(std::move(root))) : kNoHandle;
   });
 }
@@ -103,24 +103,25 @@ void JSONFormat(const Variant& handle, WideString& out) {
 
 void JSONGetElement(const Variant& handle, const WideString& key, Variant& out) {
   Catching(out, kFailed, [&] {
-    TJSONValue* found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
-    if (found == nullptr) Fail("JSON path not found");
-    out = HandleResult(*found);
+    const TJSONValue found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
+    if (!found) Fail("JSON path not found");
+    out = HandleResult(found);
   });
 }
 
 void JSONGetNodeValue(const Variant& handle, const WideString& key, Variant& out) {
   Catching(out, kFailed, [&] {
-    const TJSONValue* found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
-    if (found == nullptr) Fail("JSON path not found");
-    if (const auto* number = As<TJSONNumber>(found)) {
-      if (!NumberTextConverts(number->Text())) Fail("JSON number out of range");
-      out = Variant::String(WideString(number->Text()));
-    } else if (const auto* text = As<TJSONString>(found)) {
-      out = Variant::String(WideString(text->Text()));
-    } else if (const auto* boolean = As<TJSONBool>(found)) {
-      out = Variant::Bool(boolean->Value());
-    } else if (found->IsNull()) {
+    const TJSONValue found = FindByKeyPath(ItemAs<TJSONValue>(handle), key);
+    if (!found) Fail("JSON path not found");
+    if (const auto number = As<TJSONNumber>(found)) {
+      WideString text = number.TextAsWide();
+      if (!NumberTextConverts(text)) Fail("JSON number out of range");
+      out = Variant::String(std::move(text));
+    } else if (const auto text = As<TJSONString>(found)) {
+      out = Variant::String(text.TextAsWide());
+    } else if (const auto boolean = As<TJSONBool>(found)) {
+      out = Variant::Bool(boolean.Value());
+    } else if (found.IsNull()) {
       out = Variant::Null();
     }  // objects and arrays: nothing
   });
@@ -128,7 +129,7 @@ void JSONGetNodeValue(const Variant& handle, const WideString& key, Variant& out
 
 void JSONGetArrayElement(const Variant& handle, int32_t index, Variant& out) {
   Catching(out, kFailed, [&] {
-    TJSONArray& array = ItemAs<TJSONArray>(handle);
+    const auto array = ItemAs<TJSONArray>(handle);
     out = index >= 0 && static_cast<size_t>(index) < array.Count() ? HandleResult(array.Element(index)) : kNoHandle;
   });
 }
@@ -136,8 +137,8 @@ void JSONGetArrayElement(const Variant& handle, int32_t index, Variant& out) {
 void JSONArrayCount(const Variant& handle, int32_t& count) {
   try {
     const int64_t h = VariantToInt64(handle);
-    const TJSONArray* array = h == 0 ? nullptr : As<TJSONArray>(&ItemOf(h));
-    count = array ? static_cast<int32_t>(array->Count()) : -1;
+    const auto array = h == 0 ? TJSONArray() : As<TJSONArray>(ItemOf(h));
+    count = array ? static_cast<int32_t>(array.Count()) : -1;
   } catch (...) {
     count = -2;
   }
@@ -146,10 +147,10 @@ void JSONArrayCount(const Variant& handle, int32_t& count) {
 void JSONCount(const Variant& handle, Variant& out) {
   Catching(out, kFailed, [&] {
     const int64_t h = VariantToInt64(handle);
-    const TJSONAncestor* item = h == 0 ? nullptr : &ItemOf(h);
+    const TJSONAncestor item = h == 0 ? TJSONAncestor() : ItemOf(h);
     int32_t count = -1;
-    if (const auto* array = As<TJSONArray>(item)) count = static_cast<int32_t>(array->Count());
-    if (const auto* object = As<TJSONObject>(item)) count = static_cast<int32_t>(object->Count());
+    if (const auto array = As<TJSONArray>(item)) count = static_cast<int32_t>(array.Count());
+    if (const auto object = As<TJSONObject>(item)) count = static_cast<int32_t>(object.Count());
     out = Variant::I4(count);
   });
 }
@@ -170,7 +171,7 @@ void JSONIsArray(const Variant& handle, Variant& out) {
 
 void JSONGetPair(const Variant& handle, int32_t index, Variant& out) {
   Catching(out, kFailed, [&] {
-    TJSONObject& object = ItemAs<TJSONObject>(handle);
+    const auto object = ItemAs<TJSONObject>(handle);
     out = index >= 0 && static_cast<size_t>(index) < object.Count() ? HandleResult(object.Member(index)) : kNoHandle;
   });
 }
@@ -179,7 +180,7 @@ void JSONGetPair(const Variant& handle, int32_t index, Variant& out) {
 // does not convert is an automation error.
 void JSONGetPairKey(const Variant& handle, Variant& out) {
   const int64_t h = VariantToInt64(handle);
-  Catching(out, Variant::String(u""), [&] { out = Variant::String(WideString(ItemAs<TJSONPair>(h).Key())); });
+  Catching(out, Variant::String(u""), [&] { out = Variant::String(ItemAs<TJSONPair>(h).KeyAsWide()); });
 }
 
 void JSONGetPairValue(const Variant& handle, Variant& out) {
@@ -191,18 +192,20 @@ void JSONAddElement(const Variant& handle, const WideString& key, Variant& out) 
   Catching(out, kFailed, [&] {
     const int64_t h = VariantToInt64(handle);
     if (h == 0) {
-      out = Variant::I8(GlobalStore().AdoptRoot(std::make_unique<TJSONObject>()));
+      out = Variant::I8(GlobalStore().AdoptRoot(Tree(NewObject())));
       return;
     }
-    TJSONObject& owner = ItemAs<TJSONObject>(h);
-    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(key, std::make_unique<TJSONObject>()).Value(); });
+    const auto owner = ItemAs<TJSONObject>(h);
+    NewItem added = NewObject();
+    out = AddedHandle([&] { return owner.Add(key, std::move(added)).Value(); });
   });
 }
 
 void JSONAddArray(const Variant& handle, const WideString& key, Variant& out) {
   Catching(out, kFailed, [&] {
-    TJSONObject& owner = ItemAs<TJSONObject>(handle);
-    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(key, std::make_unique<TJSONArray>()).Value(); });
+    const auto owner = ItemAs<TJSONObject>(handle);
+    NewItem added = NewArray();
+    out = AddedHandle([&] { return owner.Add(key, std::move(added)).Value(); });
   });
 }
 
@@ -210,11 +213,12 @@ void JSONAddArrayElement(const Variant& handle, Variant& out) {
   Catching(out, kFailed, [&] {
     const int64_t h = VariantToInt64(handle);
     if (h == 0) {
-      out = Variant::I8(GlobalStore().AdoptRoot(std::make_unique<TJSONObject>()));
+      out = Variant::I8(GlobalStore().AdoptRoot(Tree(NewObject())));
       return;
     }
-    TJSONArray& owner = ItemAs<TJSONArray>(h);
-    out = AddedHandle([&]() -> TJSONAncestor& { return owner.Add(std::make_unique<TJSONObject>()); });
+    const auto owner = ItemAs<TJSONArray>(h);
+    NewItem added = NewObject();
+    out = AddedHandle([&] { return owner.Add(std::move(added)); });
   });
 }
 
@@ -222,21 +226,22 @@ void JSONAddArrayElementNested(const Variant& handle, const WideString& value, V
   Catching(out, kFailed, [&] {
     const int64_t h = VariantToInt64(handle);
     if (h == 0) return;
-    ItemAs<TJSONArray>(h).Add(std::make_unique<TJSONString>(value));
+    NewItem text = NewString(value);
+    ItemAs<TJSONArray>(h).Add(std::move(text));
   });
 }
 
 void JSONAddNode(const Variant& handle, const WideString& key, const Variant& value) {
   Silently([&] {
     const int64_t h = VariantToInt64(handle);
-    auto text = std::make_unique<TJSONString>(VariantToText(value));
+    NewItem text = NewString(VariantToText(value));
     ItemAs<TJSONObject>(h).Add(key, std::move(text));
   });
 }
 
 void JSONAddNodeAsNumber(const Variant& handle, const Variant& key, const Variant& value) {
   Silently([&] {
-    std::unique_ptr<TJSONValue> number = TJSONNumber::FromDouble(VariantToDouble(value));
+    NewItem number = NumberFromDouble(VariantToDouble(value));
     WideString name = VariantToText(key);
     if (name.empty()) return;
     ItemAs<TJSONObject>(handle).Add(std::move(name), std::move(number));
@@ -245,7 +250,7 @@ void JSONAddNodeAsNumber(const Variant& handle, const Variant& key, const Varian
 
 void JSONAddNodeAsBool(const Variant& handle, const Variant& key, const Variant& value) {
   Silently([&] {
-    auto boolean = std::make_unique<TJSONBool>(VariantToBool(value));
+    NewItem boolean = NewBool(VariantToBool(value));
     WideString name = VariantToText(key);
     if (name.empty()) return;
     ItemAs<TJSONObject>(handle).Add(std::move(name), std::move(boolean));
@@ -256,7 +261,7 @@ void JSONFree(const Variant& handle) {
   Silently([&] {
     const int64_t h = VariantToInt64(handle);
     if (h == 0) return;
-    if (TJSONAncestor* item = GlobalStore().Resolve(h)) GlobalStore().Free(*item);
+    GlobalStore().Free(GlobalStore().Resolve(h));
   });
 }
 

@@ -66,17 +66,17 @@ class PathReader {
   bool AtEnd() const { return pos_ == path_.size(); }
 
   // Reads the step at the current position (white space already skipped) and
-  // applies it to `current`. nullptr for a malformed path or nothing found.
-  TJSONValue* Step(TJSONValue& current, bool first) {
+  // applies it to `current`. Nothing for a malformed path or nothing found.
+  TJSONValue Step(TJSONValue current, bool first) {
     const char16_t c = path_[pos_];
     if (c == '.') {
-      if (first) return nullptr;
+      if (first) return TJSONValue();
       ++pos_;
-      if (AtEnd()) return nullptr;
+      if (AtEnd()) return TJSONValue();
       return NameStep(current, DottedName());
     }
     if (c == '[') return BracketStep(current);
-    if (!first) return nullptr;
+    if (!first) return TJSONValue();
     return NameStep(current, DottedName());
   }
 
@@ -94,28 +94,28 @@ class PathReader {
     return Trim(path_.substr(begin, end - begin));
   }
 
-  TJSONValue* BracketStep(TJSONValue& current) {
+  TJSONValue BracketStep(TJSONValue current) {
     ++pos_;
     SkipSpace();
-    if (AtEnd()) return nullptr;
+    if (AtEnd()) return TJSONValue();
     const char16_t quote = path_[pos_];
-    TJSONValue* found = nullptr;
+    TJSONValue found;
     if (quote == '"' || quote == '\'') {
-      if (!ReadQuotedName(quote)) return nullptr;
+      if (!ReadQuotedName(quote)) return TJSONValue();
       found = FindMember(current, quoted_name_);
     } else {
       const size_t close = path_.find(u']', pos_);
-      if (close == WideStringView::npos) return nullptr;
+      if (close == WideStringView::npos) return TJSONValue();
       const std::optional<int64_t> index = ParseIndex(Trim(path_.substr(pos_, close - pos_)));
-      if (!index) return nullptr;
+      if (!index) return TJSONValue();
       pos_ = close;
-      const auto* array = As<TJSONArray>(&current);
-      if (array && *index >= 0 && static_cast<uint64_t>(*index) < array->Count()) {
-        found = &array->Element(static_cast<size_t>(*index));
+      const auto array = As<TJSONArray>(current);
+      if (array && *index >= 0 && static_cast<uint64_t>(*index) < array.Count()) {
+        found = array.Element(static_cast<size_t>(*index));
       }
     }
     SkipSpace();
-    if (AtEnd() || path_[pos_] != ']') return nullptr;
+    if (AtEnd() || path_[pos_] != ']') return TJSONValue();
     ++pos_;
     return found;
   }
@@ -136,14 +136,14 @@ class PathReader {
     return false;
   }
 
-  static TJSONValue* NameStep(TJSONValue& current, WideStringView name) {
-    return name.empty() ? nullptr : FindMember(current, name);
+  static TJSONValue NameStep(TJSONValue current, WideStringView name) {
+    return name.empty() ? TJSONValue() : FindMember(current, name);
   }
 
-  static TJSONValue* FindMember(TJSONValue& current, WideStringView name) {
-    const auto* object = As<TJSONObject>(&current);
-    TJSONPair* member = object ? object->Find(name) : nullptr;
-    return member ? &member->Value() : nullptr;
+  static TJSONValue FindMember(TJSONValue current, WideStringView name) {
+    const auto object = As<TJSONObject>(current);
+    const TJSONPair member = object ? object.Find(name) : TJSONPair();
+    return member ? member.Value() : TJSONValue();
   }
 
   WideStringView path_;
@@ -153,15 +153,15 @@ class PathReader {
 
 }  // namespace
 
-TJSONValue* FindByKeyPath(TJSONValue& start, WideStringView path) {
-  if (!start.IsContainer()) return path.empty() ? &start : nullptr;
+TJSONValue FindByKeyPath(TJSONValue start, WideStringView path) {
+  if (!start.IsContainer()) return path.empty() ? start : TJSONValue();
   PathReader reader(path);
-  TJSONValue* current = &start;
+  TJSONValue current = start;
   for (bool first = true;; first = false) {
     reader.SkipSpace();
     if (reader.AtEnd()) return current;
-    current = reader.Step(*current, first);
-    if (current == nullptr) return nullptr;
+    current = reader.Step(current, first);
+    if (!current) return current;
   }
 }
 

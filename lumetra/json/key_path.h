@@ -1,7 +1,7 @@
 // Key-path lookup from a value: dotted names ("a.b"), bracketed quoted names
 // (['x.y'], ["a\"b"]) and bracketed indexes ([2], [$1F], [0x1f]), e.g.
 // "items[2].name". A path that is malformed or leads nowhere finds nothing
-// (nullptr). An empty or white-space-only path finds the start item itself
+// (a view of nothing). An empty or white-space-only path finds the start item itself
 // when it is an object or array; a leaf is found only by the empty path.
 #pragma once
 
@@ -10,6 +10,6 @@
 
 namespace lumetra::json {
 
-TJSONValue* FindByKeyPath(TJSONValue& start, WideStringView path);
+TJSONValue FindByKeyPath(TJSONValue start, WideStringView path);
 
 }  // namespace lumetra::json

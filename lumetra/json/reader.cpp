@@ -26,18 +26,25 @@ bool AreFourDigits(const char16_t* p) {
 }
 
 // One pass over the text. Open containers live on an explicit stack, so the
-// depth of the text never reaches the machine stack. The children of open
-// containers wait on two staging stacks (members, elements) and move into
-// their container, sized once, when it closes; on failure everything staged
-// is simply dropped.
+// depth of the text never reaches the machine stack. The nodes of open
+// containers' children wait on one staging stack (a member as its key node
+// and its value node) and are copied into a block of exactly their number
+// when their container closes. Every staged node counts as alive; on failure
+// the destructor destroys what is still staged, blocks below included.
 class Reader {
  public:
   explicit Reader(WideStringView text) : p_(text.data()), end_(text.data() + text.size()) {
     if (text.size() > 1 && text[0] == 0xFEFF) ++p_;
     open_.reserve(64);
+    staged_.reserve(256);
   }
+  ~Reader() {
+    for (Node& node : staged_) DestroyNode(node);
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
 
-  std::unique_ptr<TJSONValue> Read() {
+  Tree Read() {
     Next next = Next::kValue;
     for (;;) {
       switch (next) {
@@ -47,12 +54,12 @@ class Reader {
         case Next::kSeparator:
           if (open_.empty()) {
             SkipSpace();
-            return p_ == end_ ? std::move(root_) : nullptr;
+            return p_ == end_ ? MakeTree() : Tree();
           }
           next = ReadSeparator();
           break;
         case Next::kFail:
-          return nullptr;
+          return Tree();
       }
     }
   }
@@ -61,12 +68,27 @@ class Reader {
   enum class Next { kValue, kSeparator, kFail };
 
   struct Open {
-    TJSONValue* container;
-    size_t first;  // where its children begin on their staging stack
+    size_t first;  // where its children begin on the staging stack (its own node is just before)
+    bool object;
   };
 
+  Tree MakeTree() {
+    Block* root = Block::Allocate(1, BlockKind::kRoot);
+    root->nodes()[0] = staged_[0];
+    root->end = 1;
+    staged_.clear();
+    return Tree(root);
+  }
+
+  // Runs of spaces (indentation) go four code units at a time.
   void SkipSpace() {
-    while (p_ != end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
+    constexpr uint64_t kFourSpaces = 0x0020002000200020u;
+    for (;;) {
+      uint64_t four;
+      while (end_ - p_ >= 4 && (std::memcpy(&four, p_, sizeof four), four == kFourSpaces)) p_ += 4;
+      if (p_ == end_ || *p_ > u' ' || (*p_ != u' ' && *p_ != u'\n' && *p_ != u'\r' && *p_ != u'\t')) return;
+      ++p_;
+    }
   }
 
   Next ReadValue() {
@@ -80,15 +102,15 @@ class Reader {
         ++p_;
         WideStringView text;
         if (!ReadString(text)) return Next::kFail;
-        Place(TJSONString::Make(text));
+        Stage(Kind::kString, text);
         return Next::kSeparator;
       }
       case 't':
-        return ReadLiteral(u"true", [] { return std::make_unique<TJSONTrue>(); });
+        return ReadLiteral(u"true", Kind::kBool, 1);
       case 'f':
-        return ReadLiteral(u"false", [] { return std::make_unique<TJSONFalse>(); });
+        return ReadLiteral(u"false", Kind::kBool, 0);
       case 'n':
-        return ReadLiteral(u"null", [] { return std::make_unique<TJSONNull>(); });
+        return ReadLiteral(u"null", Kind::kNull, 0);
       default:
         return ReadNumber();
     }
@@ -97,13 +119,13 @@ class Reader {
   Next OpenContainer() {
     if (open_.size() == kMaxParseDepth) return Next::kFail;
     const bool is_object = *p_++ == '{';
-    TJSONValue& container = is_object ? Place(std::make_unique<TJSONObject>()) : Place(std::make_unique<TJSONArray>());
+    Stage(Node::Make(is_object ? Kind::kObject : Kind::kArray));
     SkipSpace();
     if (p_ != end_ && *p_ == (is_object ? '}' : ']')) {
       ++p_;
       return Next::kSeparator;
     }
-    open_.push_back({&container, is_object ? members_.size() : elements_.size()});
+    open_.push_back({staged_.size(), is_object});
     return is_object ? ReadKey() : Next::kValue;
   }
 
@@ -112,7 +134,7 @@ class Reader {
     SkipSpace();
     if (p_ == end_) return Next::kFail;
     const char16_t c = *p_++;
-    const bool in_object = open_.back().container->IsObject();
+    const bool in_object = open_.back().object;
     if (c == ',') {
       if (!in_object) return Next::kValue;
       SkipSpace();
@@ -123,33 +145,32 @@ class Reader {
     return Next::kSeparator;
   }
 
-  // Moves the staged children of the innermost open container into it.
+  // Copies the staged children of the innermost open container into its block.
   void Close() {
     const Open open = open_.back();
+    const size_t count = staged_.size() - open.first;
+    Block* block = Block::Allocate(count, open.object ? BlockKind::kObject : BlockKind::kArray);
+    std::memcpy(static_cast<void*>(block->nodes()), staged_.data() + open.first, count * sizeof(Node));
+    block->end = static_cast<uint32_t>(count);
+    staged_[open.first - 1].set_block(block);
+    staged_.resize(open.first);
     open_.pop_back();
-    if (auto* object = As<TJSONObject>(open.container)) {
-      object->Append(members_.data() + open.first, members_.data() + members_.size());
-      members_.resize(open.first);
-    } else {
-      static_cast<TJSONArray&>(*open.container)
-          .Append(elements_.data() + open.first, elements_.data() + elements_.size());
-      elements_.resize(open.first);
-    }
   }
 
   Next ReadKey() {
     if (p_ == end_ || *p_ != '"') return Next::kFail;
     ++p_;
-    if (!ReadString(key_)) return Next::kFail;
+    WideStringView key;
+    if (!ReadString(key)) return Next::kFail;
+    Stage(Kind::kPair, key);
     SkipSpace();
     if (p_ == end_ || *p_ != ':') return Next::kFail;
     ++p_;
     return Next::kValue;
   }
-
   // From after the opening quote to after the closing one. `text` is the
   // string's text: a view of the input when it holds no escape, else of a
-  // scratch buffer valid until the next string is read.
+  // scratch buffer valid until the next string is read (it is staged at once).
   bool ReadString(WideStringView& text) {
     const char16_t* run = p_;
     while (p_ != end_ && *p_ != '"' && *p_ != '\\') ++p_;
@@ -159,8 +180,7 @@ class Reader {
       ++p_;
       return true;
     }
-    WideString& out = scratch_[next_scratch_];
-    next_scratch_ ^= 1;  // a key's text must survive its value's
+    WideString& out = scratch_;
     out.assign(run, p_);
     while (*p_ != '"') {
       ++p_;  // the backslash
@@ -214,13 +234,14 @@ class Reader {
     return true;
   }
 
-  template <class Make>
-  Next ReadLiteral(WideStringView literal, Make make) {
+  Next ReadLiteral(WideStringView literal, Kind kind, unsigned char value) {
     if (static_cast<size_t>(end_ - p_) < literal.size() || WideStringView(p_, literal.size()) != literal) {
       return Next::kFail;
     }
     p_ += literal.size();
-    Place(make());
+    Node node = Node::Make(kind);
+    node.bytes[1] = value;
+    Stage(node);
     return Next::kSeparator;
   }
 
@@ -239,7 +260,7 @@ class Reader {
       if (p_ != end_ && (*p_ == '+' || *p_ == '-')) ++p_;
       if (!SkipDigits()) return Next::kFail;
     }
-    Place(TJSONNumber::Make(WideStringView(start, static_cast<size_t>(p_ - start))));
+    Stage(Kind::kNumber, WideStringView(start, static_cast<size_t>(p_ - start)));
     return Next::kSeparator;
   }
 
@@ -252,33 +273,43 @@ class Reader {
     return p_ != start;
   }
 
-  // Stages a new value as the next child of the innermost open container
-  // (as a member with the pending key in an object), or makes it the root.
-  TJSONValue& Place(std::unique_ptr<TJSONValue> value) {
-    TJSONValue& placed = *value;
-    if (open_.empty()) {
-      root_ = std::move(value);
-    } else if (open_.back().container->IsObject()) {
-      members_.push_back(TJSONPair::Make(key_, std::move(value)));
-    } else {
-      elements_.push_back(std::move(value));
+  // Stages a node as the next child of the innermost open container (a key
+  // node, then its value, in an object), or as the root.
+  void Stage(const Node& node) {
+    MakeRoom();
+    staged_.push_back(node);
+    ++detail::live_nodes;
+  }
+
+  // Stages a node holding `text`; room is made first so that its text, once
+  // made, is staged (and so destroyed on failure) without fail.
+  void Stage(Kind kind, WideStringView text) {
+    MakeRoom();
+    // Made right in its place: a node assembled byte by byte and then copied
+    // would be read back before its bytes reach the cache (a stall per node).
+    Node& node = staged_.emplace_back();
+    try {
+      MakeTextNode(kind, text, node);
+    } catch (...) {
+      staged_.pop_back();
+      throw;
     }
-    return placed;
+    ++detail::live_nodes;
+  }
+
+  void MakeRoom() {
+    if (staged_.size() == staged_.capacity()) staged_.reserve(staged_.capacity() * 2);
   }
 
   const char16_t* p_;
   const char16_t* const end_;
-  std::vector<Open> open_;                             // innermost last
-  std::vector<std::unique_ptr<TJSONPair>> members_;    // staged members of open objects
-  std::vector<std::unique_ptr<TJSONValue>> elements_;  // staged elements of open arrays
-  WideStringView key_;                                 // key of the member whose value comes next
-  WideString scratch_[2];                              // texts with escapes: the key's and the value's
-  int next_scratch_ = 0;
-  std::unique_ptr<TJSONValue> root_;
+  std::vector<Open> open_;    // innermost last
+  std::vector<Node> staged_;  // the root, then the children of open containers
+  WideString scratch_;        // the text of a string with escapes
 };
 
 }  // namespace
 
-std::unique_ptr<TJSONValue> ParseJSON(WideStringView text) { return Reader(text).Read(); }
+Tree ParseJSON(WideStringView text) { return Reader(text).Read(); }
 
 }  // namespace lumetra::json

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 
 #include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/items.h"
@@ -16,8 +15,8 @@ namespace lumetra::json {
 
 inline constexpr size_t kMaxParseDepth = 10000;
 
-// The root of the new tree (not in any store), or nullptr when the text is not
+// The new tree (not in any store), or an empty Tree when the text is not
 // JSON. Out of memory throws std::bad_alloc, leaving nothing behind.
-std::unique_ptr<TJSONValue> ParseJSON(WideStringView text);
+Tree ParseJSON(WideStringView text);
 
 }  // namespace lumetra::json

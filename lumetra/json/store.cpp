@@ -1,5 +1,6 @@
 #include "lumetra/json/store.h"
 
+#include <bit>
 #include <cassert>
 #include <new>
 
@@ -17,113 +18,188 @@ uint32_t KeepOrWrap(uint64_t candidate, uint32_t slot, uint32_t table_size) {
   return slot != 0 ? slot : table_size;
 }
 
+// The stores of the process, so that a moved or destroyed node with a handle
+// finds the one that holds it (in the server there is one; tests make more).
+Store* g_first_store = nullptr;
+
 }  // namespace
 
+void detail::FollowHandle(const Node* from, Node* to, Block* to_block) noexcept {
+  for (Store* store = g_first_store; store != nullptr; store = store->next_store_) {
+    if (store->Follow(from, to, to_block)) return;
+  }
+  assert(false && "a node with a handle belongs to a store");
+}
+
+void detail::ReleaseHandle(Node& node) noexcept {
+  for (Store* store = g_first_store; store != nullptr; store = store->next_store_) {
+    if (store->Release(node)) return;
+  }
+  assert(false && "a node with a handle belongs to a store");
+}
+
+Store::Store() : next_store_(g_first_store) {
+  if (next_store_) next_store_->previous_store_ = this;
+  g_first_store = this;
+}
+
 Store::~Store() {
-  // No walk needed: every handle dies with the table.
+  // No handle needs to die one by one: the table goes.
   for (Slot& slot : slots_) {
-    if (slot.item) slot.item->handle_ = 0;
+    if (slot.node) slot.node->set_has_handle(false);
+  }
+  detail::live_handles -= live_handles_;
+  live_handles_ = 0;
+  for (Block* root : roots_) {
+    DestroyNode(root->nodes()[0]);
+    root->Release();
   }
   roots_.clear();
-}
-
-int64_t Store::AdoptRoot(std::unique_ptr<TJSONValue> root) {
-  assert(root && root->owner() == nullptr);
-  TJSONValue& item = *root;
-  roots_.emplace(&item, std::move(root));
-  try {
-    return HandleOf(item);
-  } catch (...) {
-    roots_.erase(&item);
-    throw;
+  if (previous_store_) {
+    previous_store_->next_store_ = next_store_;
+  } else {
+    g_first_store = next_store_;
   }
+  if (next_store_) next_store_->previous_store_ = previous_store_;
 }
 
-int64_t Store::HandleOf(TJSONAncestor& item) {
-  if (item.handle_ == 0) IssueHandle(item);
-  return item.handle_;
+int64_t Store::AdoptRoot(Tree root) {
+  assert(root);
+  ReserveHandle();
+  Block* block = root.Value().block();
+  roots_.insert(block);
+  root.Release();
+  return HandleOf(TJSONAncestor(block->nodes(), block));
 }
 
-TJSONAncestor* Store::Resolve(int64_t handle) const {
-  if (handle < 1 || handle > kMaxHandle || slots_.empty()) return nullptr;
+int64_t Store::HandleOf(TJSONAncestor item) {
+  Node* node = item.node();
+  if (!node->has_handle()) IssueHandle(item);
+  const uint32_t* entry = FindEntry(node);
+  assert(entry != nullptr && "the item belongs to this store");
+  return slots_[*entry - 1].handle;
+}
+
+TJSONAncestor Store::Resolve(int64_t handle) const {
+  if (handle < 1 || handle > kMaxHandle || slots_.empty()) return TJSONAncestor();
   const Slot& slot = slots_[static_cast<size_t>(handle) & (slots_.size() - 1)];
-  return slot.item && slot.item->handle_ == handle ? slot.item : nullptr;
+  return slot.node && slot.handle == handle ? TJSONAncestor(slot.node, slot.block) : TJSONAncestor();
 }
 
-void Store::Free(TJSONAncestor& item) {
-  TJSONAncestor* owner = item.owner_;
-  if (owner == nullptr) {
-    auto* value = As<TJSONValue>(&item);
-    auto root = value ? roots_.find(value) : roots_.end();
-    if (root == roots_.end()) return;
-    ReleaseHandlesBelow(item);
-    roots_.erase(root);
-    return;
-  }
-  switch (owner->kind()) {
-    case Kind::kPair:
-      Free(*owner);
-      return;
-    case Kind::kObject: {
-      ReleaseHandlesBelow(item);
-      auto doomed = static_cast<TJSONObject*>(owner)->members_.Take(static_cast<TJSONPair&>(item));
+void Store::Free(TJSONAncestor item) {
+  Node* node = item.node();
+  Block* block = item.block();
+  if (node == nullptr || block == nullptr) return;
+  const auto index = static_cast<uint32_t>(node - block->nodes());
+  switch (block->kind) {
+    case BlockKind::kRoot: {
+      auto root = roots_.find(block);
+      if (root == roots_.end()) return;
+      roots_.erase(root);
+      DestroyNode(*node);
+      block->Release();
       return;
     }
-    case Kind::kArray: {
-      ReleaseHandlesBelow(item);
-      auto doomed = static_cast<TJSONArray*>(owner)->elements_.Take(static_cast<TJSONValue&>(item));
+    case BlockKind::kArray:
+      DestroyNode(*node);
+      TakeOutNodes(*block, index, 1);
+      return;
+    case BlockKind::kObject: {
+      // Key nodes stand at even places (begin is always even); a value goes with its key.
+      const uint32_t key = index - (index - block->begin) % 2;
+      DestroyNode(block->nodes()[key]);
+      DestroyNode(block->nodes()[key + 1]);
+      TakeOutNodes(*block, key, 2);
       return;
     }
-    default:
-      assert(false && "only containers and members own items");
   }
 }
 
-void Store::ReleaseHandlesBelow(TJSONAncestor& top) {
-  if (live_handles_ == 0) return;
-  std::vector<TJSONAncestor*> pending{&top};
-  while (!pending.empty() && live_handles_ != 0) {
-    TJSONAncestor& item = *pending.back();
-    pending.pop_back();
-    if (item.handle_ != 0) ReleaseHandle(item);
-    if (auto* object = As<TJSONObject>(&item)) {
-      for (TJSONPair* member : object->members_) pending.push_back(member);
-    } else if (auto* array = As<TJSONArray>(&item)) {
-      for (TJSONValue* element : array->elements_) pending.push_back(element);
-    } else if (auto* pair = As<TJSONPair>(&item)) {
-      pending.push_back(&pair->Value());
+size_t Store::Home(const Node* node) const {
+  const uint64_t mixed = (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(node)) >> 4) * 0x9E3779B97F4A7C15u;
+  return static_cast<size_t>(mixed >> (64 - std::countr_zero(index_.size())));
+}
+
+uint32_t* Store::FindEntry(const Node* node) {
+  if (index_.empty()) return nullptr;
+  const size_t mask = index_.size() - 1;
+  for (size_t i = Home(node);; i = (i + 1) & mask) {
+    if (index_[i] == kNoEntry) return nullptr;
+    if (slots_[index_[i] - 1].node == node) return &index_[i];
+  }
+}
+
+void Store::InsertEntry(uint32_t slot) {
+  const size_t mask = index_.size() - 1;
+  size_t i = Home(slots_[slot].node);
+  while (index_[i] != kNoEntry) i = (i + 1) & mask;
+  index_[i] = slot + 1;
+}
+
+// Linear probing without tombstones: the entries after the erased one move
+// back when their home allows it, so every entry stays reachable from its home.
+void Store::EraseEntry(uint32_t* entry) {
+  const size_t mask = index_.size() - 1;
+  size_t hole = static_cast<size_t>(entry - index_.data());
+  for (size_t i = (hole + 1) & mask; index_[i] != kNoEntry; i = (i + 1) & mask) {
+    const size_t home = Home(slots_[index_[i] - 1].node);
+    // The entry at i may fill the hole unless its home lies cyclically in (hole, i].
+    const bool stays = hole < i ? (home > hole && home <= i) : (home > hole || home <= i);
+    if (!stays) {
+      index_[hole] = index_[i];
+      hole = i;
     }
   }
+  index_[hole] = kNoEntry;
+}
+
+bool Store::Follow(const Node* from, Node* to, Block* to_block) {
+  uint32_t* entry = FindEntry(from);
+  if (entry == nullptr) return false;
+  const uint32_t slot = *entry - 1;
+  EraseEntry(entry);
+  slots_[slot].node = to;
+  slots_[slot].block = to_block;
+  InsertEntry(slot);
+  return true;
+}
+
+bool Store::Release(Node& node) {
+  uint32_t* entry = FindEntry(&node);
+  if (entry == nullptr) return false;
+  const uint32_t index = *entry - 1;
+  EraseEntry(entry);
+  const auto size = static_cast<uint32_t>(slots_.size());
+  Slot& slot = slots_[index];
+  slot.node = nullptr;
+  slot.block = nullptr;
+  slot.handle = KeepOrWrap(uint64_t{slot.handle} + size, index, size);
+  node.set_has_handle(false);
+  --live_handles_;
+  --detail::live_handles;
+  PushFree(index);
+  return true;
 }
 
 // Slot s of a table of size n issues only handles h with h mod n == s, so
 // Resolve is one index and one compare. A released slot moves on by n and
 // joins the back of a FIFO free list; the table is kept at most half full.
-void Store::IssueHandle(TJSONAncestor& item) {
+void Store::IssueHandle(TJSONAncestor item) {
   ReserveHandle();
   const uint32_t index = free_head_;
   Slot& slot = slots_[index];
   free_head_ = slot.next_free;
   --free_count_;
-  slot.item = &item;
-  item.handle_ = slot.next_handle;
+  slot.node = item.node();
+  slot.block = item.block();
+  item.node()->set_has_handle(true);
+  InsertEntry(index);
   ++live_handles_;
+  ++detail::live_handles;
 }
 
 void Store::ReserveHandle() {
   if ((live_handles_ + 1) * 2 > slots_.size()) Grow();
-}
-
-void Store::ReleaseHandle(TJSONAncestor& item) {
-  const uint32_t size = static_cast<uint32_t>(slots_.size());
-  const uint32_t index = item.handle_ & (size - 1);
-  Slot& slot = slots_[index];
-  assert(slot.item == &item);
-  slot.item = nullptr;
-  slot.next_handle = KeepOrWrap(uint64_t{item.handle_} + size, index, size);
-  item.handle_ = 0;
-  --live_handles_;
-  PushFree(index);
 }
 
 void Store::PushFree(uint32_t index) {
@@ -139,33 +215,40 @@ void Store::PushFree(uint32_t index) {
 
 // Doubling splits each slot s into s and s + old size. Both continue the
 // handle sequence of s from where it stood, so no recently dead handle comes
-// back early.
+// back early. The index is built anew at the same size.
 void Store::Grow() {
-  const uint32_t old_size = static_cast<uint32_t>(slots_.size());
+  const auto old_size = static_cast<uint32_t>(slots_.size());
   const uint32_t size = old_size == 0 ? kFirstTableSize : old_size * 2;
   if (size > kMaxTableSize) throw std::bad_alloc();
-  std::vector<Slot> grown(size, Slot{nullptr, 0, kNoSlot});
+  std::vector<Slot> grown(size, Slot{nullptr, nullptr, 0, kNoSlot});
+  std::vector<uint32_t> index(size, kNoEntry);
   if (old_size == 0) {
-    for (uint32_t i = 0; i < size; ++i) grown[i].next_handle = i != 0 ? i : size;
+    for (uint32_t i = 0; i < size; ++i) grown[i].handle = i != 0 ? i : size;
   } else {
     for (uint32_t i = 0; i < old_size; ++i) {
       const Slot& old = slots_[i];
-      const uint32_t current = old.item ? old.item->handle_ : old.next_handle;
+      const uint32_t current = old.handle;
       const uint32_t same = current & (size - 1);
       const uint32_t sibling = same ^ old_size;
-      grown[sibling].next_handle = KeepOrWrap(uint64_t{current} + old_size, sibling, size);
-      if (old.item) {
-        grown[same].item = old.item;
-        grown[same].next_handle = KeepOrWrap(uint64_t{current} + size, same, size);
+      grown[sibling].handle = KeepOrWrap(uint64_t{current} + old_size, sibling, size);
+      if (old.node) {
+        grown[same].node = old.node;
+        grown[same].block = old.block;
+        grown[same].handle = current;
       } else {
-        grown[same].next_handle = current;
+        grown[same].handle = current;
       }
     }
   }
   slots_ = std::move(grown);
+  index_ = std::move(index);
   free_count_ = 0;
   for (uint32_t i = 0; i < size; ++i) {
-    if (!slots_[i].item) PushFree(i);
+    if (slots_[i].node) {
+      InsertEntry(i);
+    } else {
+      PushFree(i);
+    }
   }
 }
 

@@ -37,20 +37,82 @@ constexpr auto kExtraUnits = [] {
 
 size_t ExtraUnits(char16_t c) { return c < 0x80 ? kExtraUnits.value[c] : 5; }
 
+// The same for the 256 code units of Latin-1 texts, one byte each.
+constexpr auto kLatin1ExtraUnits = [] {
+  struct Table {
+    uint8_t value[256] = {};
+  } table;
+  for (int c = 0; c < 256; ++c) table.value[c] = c < 0x80 ? kExtraUnits.value[c] : 5;
+  return table;
+}();
+
+// The two characters of each byte of a packed number (low four bits first).
+constexpr auto kPackedPairs = [] {
+  constexpr char kSymbols[] = "0123456789+-.eE?";
+  struct Table {
+    char16_t pair[256][2] = {};
+  } table;
+  for (int b = 0; b < 256; ++b) {
+    table.pair[b][0] = static_cast<char16_t>(kSymbols[b & 0x0F]);
+    table.pair[b][1] = static_cast<char16_t>(kSymbols[b >> 4]);
+  }
+  return table;
+}();
+
+// Calls `units(pointer, size)` with the code units of the text of `node`
+// (unsigned char for Latin-1 forms, char16_t for UTF-16 ones).
+template <class Units>
+void WithUnits(const Node& node, Units&& units) {
+  switch (node.form()) {
+    case TextForm::kInlineLatin1:
+      units(node.bytes + 2, size_t{node.bytes[1]});
+      return;
+    case TextForm::kLatin1:
+      units(static_cast<const unsigned char*>(node.Pointer()), size_t{node.OutOfLineSize()});
+      return;
+    case TextForm::kWide:
+      units(static_cast<const char16_t*>(node.Pointer()), size_t{node.OutOfLineSize()});
+      return;
+    case TextForm::kInlineWide:
+    case TextForm::kInlinePacked: {
+      const ItemText text(node);
+      if (text.wide()) {
+        units(text.utf16(), text.size());
+      } else {
+        units(text.latin1(), text.size());
+      }
+      return;
+    }
+  }
+}
+
+size_t TextSize(const Node& node) {
+  return node.form() == TextForm::kLatin1 || node.form() == TextForm::kWide ? node.OutOfLineSize() : node.bytes[1];
+}
+
 // The two passes over a tree share one walk: first a Measure sink counts the
 // code units, then a Fill sink writes them into text sized exactly once.
 class Measure {
  public:
   void Char(char16_t) { ++size_; }
   void Ascii(std::string_view text) { size_ += text.size(); }
-  void Raw(WideStringView text) { size_ += text.size(); }
-  void String(WideStringView text) {
-    size_ += text.size() + 2;
-    for (char16_t c : text) size_ += ExtraUnits(c);
+  void Raw(const Node& node) { size_ += TextSize(node); }
+  void String(const Node& node) {
+    size_ += 2;
+    if (node.plain()) {
+      size_ += TextSize(node);
+      return;
+    }
+    WithUnits(node, [this](const auto* units, size_t size) {
+      size_ += size;
+      for (size_t i = 0; i < size; ++i) size_ += Extra(units[i]);
+    });
   }
   size_t size() const { return size_; }
 
  private:
+  static size_t Extra(unsigned char c) { return kLatin1ExtraUnits.value[c]; }
+  static size_t Extra(char16_t c) { return ExtraUnits(c); }
   size_t size_ = 0;
 };
 
@@ -61,21 +123,45 @@ class Fill {
   void Ascii(std::string_view text) {
     for (char c : text) *p_++ = static_cast<char16_t>(c);
   }
-  void Raw(WideStringView text) { p_ = std::copy(text.begin(), text.end(), p_); }
-  void String(WideStringView text) {
-    *p_++ = u'"';
-    for (char16_t c : text) {
-      if (c < 0x80 && kEscapes.value[c] == 0) {
-        *p_++ = c;
-      } else {
-        Escape(c);
+  void Raw(const Node& node) {
+    if (node.form() == TextForm::kInlinePacked) {
+      // Two characters a byte, through a table; an odd length ends in half a byte.
+      const size_t size = node.bytes[1];
+      for (size_t i = 0; i < size / 2; ++i) {
+        const char16_t* pair = kPackedPairs.pair[node.bytes[2 + i]];
+        p_[0] = pair[0];
+        p_[1] = pair[1];
+        p_ += 2;
       }
+      if (size % 2 != 0) *p_++ = kPackedPairs.pair[node.bytes[2 + size / 2]][0];
+      return;
+    }
+    WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
+  }
+  void String(const Node& node) {
+    *p_++ = u'"';
+    if (node.plain()) {
+      WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
+    } else {
+      WithUnits(node, [this](const auto* units, size_t size) { Units(units, size); });
     }
     *p_++ = u'"';
   }
   char16_t* end() const { return p_; }
 
  private:
+  template <class Unit>
+  void Units(const Unit* units, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      const char16_t c = units[i];
+      if (c < 0x80 && kEscapes.value[c] == 0) {
+        *p_++ = c;
+      } else {
+        Escape(c);
+      }
+    }
+  }
+
   void Escape(char16_t c) {
     const char escape = c < 0x80 ? kEscapes.value[c] : 'u';
     *p_++ = u'\\';
@@ -95,109 +181,120 @@ class Fill {
   char16_t* p_;
 };
 
-// Walks `top` in text order with an explicit stack, handing every piece of
-// text to the sink.
+// Walks `top` in text order with an explicit stack of open containers,
+// handing every piece of text to the sink. The children of the innermost open
+// container are written in one loop; only a child that is a container with
+// children interrupts it (pushed, then continued after it).
 template <class Sink>
 class Walker {
  public:
   explicit Walker(Sink& sink) : sink_(sink) {}
 
-  void Walk(const TJSONAncestor& top) {
-    Begin(top);
+  void Walk(const Node& top) {
+    const Node* value = &top;
+    if (top.kind() == Kind::kPair) {
+      sink_.String(top);
+      sink_.Char(u':');
+      value = &top + 1;  // the value is never a member: one level only
+    }
+    if (!Leaf(*value)) Open(*value);
     while (depth_ != 0) {
-      Open& open = open_[depth_ - 1];
-      if (open.next == open.count) {
-        sink_.Char(open.object ? u'}' : u']');
-        --depth_;
-        continue;
+      Frame& frame = frames_[depth_ - 1];
+      const Node* next = frame.next;
+      const Node* const end = frame.end;
+      const bool object = frame.object;
+      const Node* opened = nullptr;
+      while (next != end) {
+        if (next != frame.first) sink_.Char(u',');
+        const Node* child = next;
+        if (object) {
+          sink_.String(*child);
+          sink_.Char(u':');
+          ++child;
+          next += 2;
+        } else {
+          next += 1;
+        }
+        if (!Leaf(*child)) {
+          opened = child;
+          break;
+        }
       }
-      const size_t index = open.next++;
-      if (index > 0) sink_.Char(u',');
-      // Begin may grow open_, so `open` is not used after this point.
-      if (open.object) {
-        Begin(open.object->Member(index));
+      frame.next = next;
+      if (opened == nullptr) {
+        sink_.Char(object ? u'}' : u']');
+        --depth_;
       } else {
-        Begin(open.array->Element(index));
+        Open(*opened);  // may grow frames_: `frame` is not used after this
       }
     }
   }
 
  private:
-  struct Open {
-    const TJSONObject* object;  // one of the two is set
-    const TJSONArray* array;
-    size_t next;  // index of the next child to write
-    size_t count;
+  struct Frame {
+    const Node* first;  // the first child (a key node in an object)
+    const Node* next;   // the next child to write
+    const Node* end;
+    bool object;
   };
 
-  // Writes a leaf whole, or the opening of a container (pushed to be continued).
-  void Begin(const TJSONAncestor& item) {
-    switch (item.kind()) {
-      case Kind::kObject: {
-        const auto& object = static_cast<const TJSONObject&>(item);
-        sink_.Char(u'{');
-        if (object.Count() == 0) {
-          sink_.Char(u'}');
-        } else {
-          Push({&object, nullptr, 0, object.Count()});
-        }
-        break;
-      }
-      case Kind::kArray: {
-        const auto& array = static_cast<const TJSONArray&>(item);
-        sink_.Char(u'[');
-        if (array.Count() == 0) {
-          sink_.Char(u']');
-        } else {
-          Push({nullptr, &array, 0, array.Count()});
-        }
-        break;
-      }
-      case Kind::kPair: {
-        const auto& pair = static_cast<const TJSONPair&>(item);
-        sink_.String(pair.Key());
-        sink_.Char(u':');
-        Begin(pair.Value());  // a value is never a member: one level only
-        break;
-      }
+  // Writes a leaf or an empty container whole (true); false for a container with children.
+  bool Leaf(const Node& node) {
+    switch (node.kind()) {
       case Kind::kString:
-        sink_.String(static_cast<const TJSONString&>(item).Text());
-        break;
+        sink_.String(node);
+        return true;
       case Kind::kNumber:
-        sink_.Raw(static_cast<const TJSONNumber&>(item).Text());
-        break;
+        sink_.Raw(node);
+        return true;
       case Kind::kBool:
-        sink_.Ascii(static_cast<const TJSONBool&>(item).Value() ? "true" : "false");
-        break;
+        sink_.Ascii(node.bytes[1] != 0 ? "true" : "false");
+        return true;
       case Kind::kNull:
         sink_.Ascii("null");
+        return true;
+      case Kind::kObject:
+      case Kind::kArray: {
+        const Block* block = node.block();
+        if (block != nullptr && block->begin != block->end) return false;
+        sink_.Ascii(node.kind() == Kind::kObject ? "{}" : "[]");
+        return true;
+      }
+      case Kind::kPair:
         break;
     }
+    assert(false && "a member is never a value");
+    return true;
   }
 
-  void Push(const Open& open) {
-    if (depth_ == open_.size()) open_.resize(depth_ * 2 + 16);
-    open_[depth_++] = open;
+  // Writes the opening of a container with children and pushes it.
+  void Open(const Node& node) {
+    const bool object = node.kind() == Kind::kObject;
+    sink_.Char(object ? u'{' : u'[');
+    const Block* block = node.block();
+    const Node* first = block->nodes() + block->begin;
+    if (depth_ == frames_.size()) frames_.resize(depth_ * 2 + 16);
+    frames_[depth_++] = {first, first, block->nodes() + block->end, object};
   }
 
   Sink& sink_;
-  std::vector<Open> open_;  // open_[0, depth_): the open containers, innermost last
+  std::vector<Frame> frames_;  // frames_[0, depth_): the open containers, innermost last
   size_t depth_ = 0;
 };
 
 }  // namespace
 
-void AppendJSON(const TJSONAncestor& item, WideString& out) {
+void AppendJSON(TJSONAncestor item, WideString& out) {
   Measure measure;
-  Walker<Measure>(measure).Walk(item);
+  Walker<Measure>(measure).Walk(*item.node());
   const size_t start = out.size();
   out.resize(start + measure.size());
   Fill fill(out.data() + start);
-  Walker<Fill>(fill).Walk(item);
+  Walker<Fill>(fill).Walk(*item.node());
   assert(fill.end() == out.data() + out.size());
 }
 
-WideString FormatJSON(const TJSONAncestor& item) {
+WideString FormatJSON(TJSONAncestor item) {
   WideString out;
   AppendJSON(item, out);
   return out;

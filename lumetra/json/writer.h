@@ -10,9 +10,9 @@
 
 namespace lumetra::json {
 
-WideString FormatJSON(const TJSONAncestor& item);
+WideString FormatJSON(TJSONAncestor item);
 
 // Appends the text of `item` to `out`.
-void AppendJSON(const TJSONAncestor& item, WideString& out);
+void AppendJSON(TJSONAncestor item, WideString& out);
 
 }  // namespace lumetra::json

@@ -42,20 +42,17 @@ size_t AllocationsWhile(Free free) {
 }
 
 TEST(FreeWithoutAllocatingTest, DeepTreeOfArraysAndObjects) {
-  auto root = std::make_unique<TJSONArray>();
-  TJSONAncestor* tip = root.get();
+  auto root = std::make_unique<Tree>(NewArray());
+  TJSONValue tip = root->Value();
   for (int depth = 0; depth < 100000; ++depth) {
-    auto next = std::make_unique<TJSONObject>();
-    TJSONObject* inner = next.get();
-    if (auto* array = As<TJSONArray>(tip)) {
-      array->Add(std::move(next));
+    TJSONObject inner;
+    if (const auto array = As<TJSONArray>(tip)) {
+      inner = As<TJSONObject>(array.Add(NewObject()));
     } else {
-      static_cast<TJSONObject*>(tip)->Add(u"k", std::move(next));
+      inner = As<TJSONObject>(As<TJSONObject>(tip).Add(u"k", NewObject()).Value());
     }
-    auto array = std::make_unique<TJSONArray>();
-    TJSONArray* innermost = array.get();
-    inner->Add(u"a", std::move(array));
-    innermost->Add(TJSONString::Make(u"leaf"));
+    const auto innermost = As<TJSONArray>(inner.Add(u"a", NewArray()).Value());
+    innermost.Add(NewString(u"leaf"));
     tip = innermost;
   }
   const size_t live_before = TJSONAncestor::LiveCount();
@@ -65,15 +62,16 @@ TEST(FreeWithoutAllocatingTest, DeepTreeOfArraysAndObjects) {
 }
 
 TEST(FreeWithoutAllocatingTest, WideObjectWithEveryKind) {
-  auto root = std::make_unique<TJSONObject>();
+  auto root = std::make_unique<Tree>(NewObject());
+  const auto object = As<TJSONObject>(root->Value());
   for (int i = 0; i < 10000; ++i) {
-    root->Add(u"s", TJSONString::Make(u"text"));
-    root->Add(u"n", TJSONNumber::Make(u"12.5"));
-    root->Add(u"t", std::make_unique<TJSONTrue>());
-    root->Add(u"z", std::make_unique<TJSONNull>());
-    auto pair_array = std::make_unique<TJSONArray>();
-    pair_array->Add(std::make_unique<TJSONFalse>());
-    root->Add(u"a", std::move(pair_array));
+    object.Add(u"s", NewString(u"text"));
+    object.Add(u"long string", NewString(u"a text too long to be kept inline"));
+    object.Add(u"n", NewNumber(u"12.5"));
+    object.Add(u"t", NewBool(true));
+    object.Add(u"z", NewNull());
+    const auto pair_array = As<TJSONArray>(object.Add(u"a", NewArray()).Value());
+    pair_array.Add(NewBool(false));
   }
   EXPECT_EQ(AllocationsWhile([&] { root.reset(); }), 0u);
   EXPECT_EQ(TJSONAncestor::LiveCount(), 0u);

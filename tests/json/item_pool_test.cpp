@@ -76,13 +76,13 @@ TEST(JsonItemPoolTest, ACreateFreeLoopDoesNotGrow) {
   size_t held = 0;
   for (int round = 0; round < 50; ++round) {
     const int64_t root = store.AdoptRoot(ParseJSON(text));
-    ASSERT_NE(store.Resolve(root), nullptr);
-    store.Free(*store.Resolve(root));
+    ASSERT_TRUE(store.Resolve(root));
+    store.Free(store.Resolve(root));
     if (round == 0) held = ItemMemory().SlabBytesHeld();
     ASSERT_EQ(ItemMemory().SlabBytesHeld(), held) << "round " << round;
     ASSERT_EQ(ItemMemory().BlocksInUse(), blocks) << "round " << round;
   }
-  store.Free(*store.Resolve(keeper));
+  store.Free(store.Resolve(keeper));
 }
 
 }  // namespace

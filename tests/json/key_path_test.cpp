@@ -31,10 +31,10 @@ struct PathCase {
   const char16_t* found;  // the found value as JSON text, kSelf or kNothing
 };
 
-WideString Describe(const TJSONValue* found, const TJSONValue& start) {
-  if (found == nullptr) return kNothing;
-  if (found == &start) return kSelf;
-  return FormatJSON(*found);
+WideString Describe(TJSONValue found, TJSONValue start) {
+  if (!found) return kNothing;
+  if (found == start) return kSelf;
+  return FormatJSON(found);
 }
 
 TEST(JsonKeyPathTest, PathsFromAnObject) {
@@ -124,10 +124,10 @@ TEST(JsonKeyPathTest, PathsFromAnObject) {
       {u"['x.y'x]", kNothing},
       {u"['x.y\\']", kNothing},
   };
-  auto document = ParseJSON(kDocument);
-  ASSERT_NE(document, nullptr);
+  Tree document = ParseJSON(kDocument);
+  ASSERT_TRUE(document);
   for (const PathCase& c : cases) {
-    EXPECT_EQ(ToUtf8(Describe(FindByKeyPath(*document, c.path), *document)), ToUtf8(c.found))
+    EXPECT_EQ(ToUtf8(Describe(FindByKeyPath(document.Value(), c.path), document.Value())), ToUtf8(c.found))
         << "path: " << ToUtf8(c.path);
   }
 }
@@ -137,32 +137,33 @@ TEST(JsonKeyPathTest, PathsFromAnArray) {
       {u"", kSelf},     {u"  ", kSelf},    {u"[1]", u"{\"k\":\"v\"}"}, {u"[1].k", u"\"v\""}, {u"[1]['k']", u"\"v\""},
       {u"k", kNothing}, {u".k", kNothing}, {u"[0]x", kNothing},
   };
-  auto document = ParseJSON(u"[0,{\"k\":\"v\"}]");
-  ASSERT_NE(document, nullptr);
+  Tree document = ParseJSON(u"[0,{\"k\":\"v\"}]");
+  ASSERT_TRUE(document);
   for (const PathCase& c : cases) {
-    EXPECT_EQ(ToUtf8(Describe(FindByKeyPath(*document, c.path), *document)), ToUtf8(c.found))
+    EXPECT_EQ(ToUtf8(Describe(FindByKeyPath(document.Value(), c.path), document.Value())), ToUtf8(c.found))
         << "path: " << ToUtf8(c.path);
   }
 }
 
 TEST(JsonKeyPathTest, LeafIsFoundOnlyByTheEmptyPath) {
   for (const char16_t* text : {u"\"s\"", u"1.5", u"true", u"null"}) {
-    auto leaf = ParseJSON(text);
-    ASSERT_NE(leaf, nullptr);
-    EXPECT_EQ(FindByKeyPath(*leaf, u""), leaf.get()) << ToUtf8(text);
-    EXPECT_EQ(FindByKeyPath(*leaf, u" "), nullptr) << ToUtf8(text);
-    EXPECT_EQ(FindByKeyPath(*leaf, u"a"), nullptr) << ToUtf8(text);
+    Tree leaf = ParseJSON(text);
+    ASSERT_TRUE(leaf);
+    EXPECT_EQ(FindByKeyPath(leaf.Value(), u""), leaf.Value()) << ToUtf8(text);
+    EXPECT_FALSE(FindByKeyPath(leaf.Value(), u" ")) << ToUtf8(text);
+    EXPECT_FALSE(FindByKeyPath(leaf.Value(), u"a")) << ToUtf8(text);
   }
 }
 
 TEST(JsonKeyPathTest, FindsTheStoredItemItself) {
-  auto document = ParseJSON(u"{\"a\":[{\"b\":{}}]}");
-  ASSERT_NE(document, nullptr);
-  auto& object = static_cast<TJSONObject&>(*document);
-  TJSONValue* b = FindByKeyPath(object, u"a[0].b");
+  Tree document = ParseJSON(u"{\"a\":[{\"b\":{}}]}");
+  ASSERT_TRUE(document);
+  const auto object = As<TJSONObject>(document.Value());
+  const TJSONValue b = FindByKeyPath(object, u"a[0].b");
   EXPECT_EQ(b, FindByKeyPath(object, u"a[0].b"));
-  EXPECT_EQ(
-      b, &static_cast<TJSONObject&>(static_cast<TJSONArray&>(object.Member(0).Value()).Element(0)).Member(0).Value());
+  EXPECT_EQ(b, As<TJSONObject>(As<TJSONArray>(object.Member(0).Value()).Element(0)).Member(0).Value());
+  EXPECT_EQ(b.block(), As<TJSONObject>(As<TJSONArray>(object.Member(0).Value()).Element(0)).node()->block())
+      << "the view names the block that holds the item";
 }
 
 }  // namespace

@@ -9,8 +9,8 @@ namespace {
 
 // Reads `text` and writes it back; "<not JSON>" when it does not read.
 std::string RoundTrip(WideStringView text) {
-  auto value = ParseJSON(text);
-  return value ? ToUtf8(FormatJSON(*value)) : "<not JSON>";
+  Tree tree = ParseJSON(text);
+  return tree ? ToUtf8(FormatJSON(tree.Value())) : "<not JSON>";
 }
 
 TEST(JsonReaderTest, AcceptsAndNormalises) {
@@ -140,7 +140,7 @@ TEST(JsonReaderTest, RejectsWhatIsNotJson) {
   };
   for (const char16_t* text : cases) {
     const size_t items = TJSONAncestor::LiveCount();
-    EXPECT_EQ(ParseJSON(text), nullptr) << ToUtf8(text);
+    EXPECT_FALSE(ParseJSON(text)) << ToUtf8(text);
     EXPECT_EQ(TJSONAncestor::LiveCount(), items) << ToUtf8(text);
   }
 }
@@ -150,48 +150,49 @@ TEST(JsonReaderTest, FailureLateInABigTextLeavesNothingBehind) {
   for (int i = 0; i < 10000; ++i) text += u"{\"k\":[1,\"s\",true,null,{}]},";
   text += u"]";
   const size_t items = TJSONAncestor::LiveCount();
-  EXPECT_EQ(ParseJSON(text), nullptr);
+  EXPECT_FALSE(ParseJSON(text));
   EXPECT_EQ(TJSONAncestor::LiveCount(), items);
 }
 
 TEST(JsonReaderTest, NestingUpToTheLimitReads) {
   const WideString text = WideString(kMaxParseDepth, u'[') + WideString(kMaxParseDepth, u']');
-  auto value = ParseJSON(text);
-  ASSERT_NE(value, nullptr);
-  EXPECT_EQ(FormatJSON(*value), text);
+  Tree tree = ParseJSON(text);
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(FormatJSON(tree.Value()), text);
 
   WideString objects;
   for (size_t i = 0; i < kMaxParseDepth; ++i) objects += u"{\"a\":";
   objects += u"1" + WideString(kMaxParseDepth, u'}');
-  EXPECT_NE(ParseJSON(objects), nullptr);
+  EXPECT_TRUE(ParseJSON(objects));
 }
 
 TEST(JsonReaderTest, NestingBeyondTheLimitIsNotJson) {
   const size_t items = TJSONAncestor::LiveCount();
   const WideString one_deeper = WideString(kMaxParseDepth + 1, u'[') + WideString(kMaxParseDepth + 1, u']');
-  EXPECT_EQ(ParseJSON(one_deeper), nullptr);
-  EXPECT_EQ(ParseJSON(WideString(1'000'000, u'[')), nullptr);
+  EXPECT_FALSE(ParseJSON(one_deeper));
+  EXPECT_FALSE(ParseJSON(WideString(1'000'000, u'[')));
   WideString objects;
   for (int i = 0; i < 1'000'000; ++i) objects += u"{\"a\":";
-  EXPECT_EQ(ParseJSON(objects), nullptr);
+  EXPECT_FALSE(ParseJSON(objects));
   EXPECT_EQ(TJSONAncestor::LiveCount(), items);
 }
 
 TEST(JsonReaderTest, BuildsTheItemKinds) {
-  auto value = ParseJSON(u"[\"s\",1,true,false,null,{\"k\":[]}]");
-  ASSERT_NE(value, nullptr);
-  auto& array = static_cast<TJSONArray&>(*value);
+  Tree tree = ParseJSON(u"[\"s\",1,true,false,null,{\"k\":[]}]");
+  ASSERT_TRUE(tree);
+  const auto array = As<TJSONArray>(tree.Value());
   ASSERT_EQ(array.Count(), 6u);
   EXPECT_EQ(array.Element(0).kind(), Kind::kString);
   EXPECT_EQ(array.Element(1).kind(), Kind::kNumber);
-  EXPECT_NE(dynamic_cast<TJSONTrue*>(&array.Element(2)), nullptr);
-  EXPECT_NE(dynamic_cast<TJSONFalse*>(&array.Element(3)), nullptr);
+  EXPECT_TRUE(As<TJSONTrue>(array.Element(2)));
+  EXPECT_TRUE(As<TJSONFalse>(array.Element(3)));
   EXPECT_TRUE(array.Element(4).IsNull());
-  auto& object = static_cast<TJSONObject&>(array.Element(5));
-  EXPECT_EQ(object.owner(), &array);
-  EXPECT_EQ(object.Member(0).owner(), &object);
-  EXPECT_EQ(object.Member(0).Value().owner(), &object.Member(0));
-  EXPECT_EQ(value->owner(), nullptr);
+  const auto object = As<TJSONObject>(array.Element(5));
+  ASSERT_TRUE(object);
+  ASSERT_EQ(object.Count(), 1u);
+  EXPECT_EQ(object.Member(0).Key(), u"k");
+  EXPECT_EQ(As<TJSONArray>(object.Member(0).Value()).Count(), 0u);
+  EXPECT_EQ(tree.Value().block()->kind, BlockKind::kRoot) << "the root is alone in its block";
 }
 
 }  // namespace

@@ -15,30 +15,37 @@ namespace {
 
 constexpr int64_t kMaxHandle = 0x7FFFFFFF;
 
-std::unique_ptr<TJSONValue> Parse(const char16_t* text) {
-  auto value = ParseJSON(text);
-  EXPECT_NE(value, nullptr) << ToUtf8(text);
-  return value;
+// A store of its own with one root, apart from the store under test.
+struct Other {
+  Store store;
+  int64_t handle = store.AdoptRoot(Tree(NewArray()));
+  TJSONAncestor root() const { return store.Resolve(handle); }
+};
+
+Tree Parse(const char16_t* text) {
+  Tree tree = ParseJSON(text);
+  EXPECT_TRUE(tree) << ToUtf8(text);
+  return tree;
 }
 
 TEST(JsonStoreTest, HandlesAreStableAndEqualExactlyForTheSameItem) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":{\"b\":1},\"c\":[true]}"));
-  auto& object = *As<TJSONObject>(store.Resolve(root));
-  TJSONValue& a = object.Member(0).Value();
+  const auto object = As<TJSONObject>(store.Resolve(root));
+  const TJSONValue a = object.Member(0).Value();
 
   const int64_t a_handle = store.HandleOf(a);
   EXPECT_EQ(store.HandleOf(a), a_handle);
-  EXPECT_EQ(store.HandleOf(*FindByKeyPath(object, u"a")), a_handle);
+  EXPECT_EQ(store.HandleOf(FindByKeyPath(object, u"a")), a_handle);
   EXPECT_EQ(store.HandleOf(object), root);
-  EXPECT_EQ(store.Resolve(a_handle), &a);
+  EXPECT_EQ(store.Resolve(a_handle), a);
 
   std::set<int64_t> handles{root,
                             a_handle,
                             store.HandleOf(object.Member(0)),
                             store.HandleOf(object.Member(1)),
-                            store.HandleOf(*FindByKeyPath(object, u"a.b")),
-                            store.HandleOf(*FindByKeyPath(object, u"c[0]"))};
+                            store.HandleOf(FindByKeyPath(object, u"a.b")),
+                            store.HandleOf(FindByKeyPath(object, u"c[0]"))};
   EXPECT_EQ(handles.size(), 6u);
   for (int64_t handle : handles) EXPECT_TRUE(handle >= 1 && handle <= kMaxHandle) << handle;
   EXPECT_EQ(store.LiveHandleCount(), 6u);
@@ -52,31 +59,31 @@ TEST(JsonStoreTest, HandlesAreIssuedLazily) {
 
 TEST(JsonStoreTest, UnknownHandlesResolveToNothing) {
   Store store;
-  EXPECT_EQ(store.Resolve(1), nullptr) << "empty store";
-  const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
+  EXPECT_FALSE(store.Resolve(1)) << "empty store";
+  const int64_t root = store.AdoptRoot(Tree(NewObject()));
   for (int64_t handle : {int64_t{0}, int64_t{-1}, root + 1, root + 64, kMaxHandle, kMaxHandle + 1, int64_t{1} << 32,
                          root + (int64_t{1} << 32), INT64_MIN, INT64_MAX}) {
-    EXPECT_EQ(store.Resolve(handle), nullptr) << handle;
+    EXPECT_FALSE(store.Resolve(handle)) << handle;
   }
-  EXPECT_NE(store.Resolve(root), nullptr);
+  EXPECT_TRUE(store.Resolve(root));
 }
 
 TEST(JsonStoreTest, FreeingARootKillsEveryHandleBelow) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":[{\"b\":null}],\"c\":\"x\"}"));
-  auto& object = *As<TJSONObject>(store.Resolve(root));
+  const auto object = As<TJSONObject>(store.Resolve(root));
   std::vector<int64_t> below;
   for (const char16_t* path : {u"a", u"a[0]", u"a[0].b", u"c"}) {
-    below.push_back(store.HandleOf(*FindByKeyPath(object, path)));
+    below.push_back(store.HandleOf(FindByKeyPath(object, path)));
   }
   below.push_back(store.HandleOf(object.Member(0)));
 
   const int64_t other = store.AdoptRoot(Parse(u"[1]"));
-  store.Free(*store.Resolve(root));
+  store.Free(store.Resolve(root));
 
-  EXPECT_EQ(store.Resolve(root), nullptr);
-  for (int64_t handle : below) EXPECT_EQ(store.Resolve(handle), nullptr) << handle;
-  EXPECT_NE(store.Resolve(other), nullptr);
+  EXPECT_FALSE(store.Resolve(root));
+  for (int64_t handle : below) EXPECT_FALSE(store.Resolve(handle)) << handle;
+  EXPECT_TRUE(store.Resolve(other));
   EXPECT_EQ(store.RootCount(), 1u);
   EXPECT_EQ(store.LiveHandleCount(), 1u);
 }
@@ -84,21 +91,21 @@ TEST(JsonStoreTest, FreeingARootKillsEveryHandleBelow) {
 TEST(JsonStoreTest, FreeingAnOwnedItemDetachesItFromItsOwner) {
   Store store;
   const int64_t root = store.AdoptRoot(Parse(u"{\"a\":1,\"b\":[10,[20],30],\"c\":3}"));
-  auto& object = *As<TJSONObject>(store.Resolve(root));
+  const auto object = As<TJSONObject>(store.Resolve(root));
 
-  const int64_t nested = store.HandleOf(*FindByKeyPath(object, u"b[1][0]"));
-  store.Free(*FindByKeyPath(object, u"b[1]"));
+  const int64_t nested = store.HandleOf(FindByKeyPath(object, u"b[1][0]"));
+  store.Free(FindByKeyPath(object, u"b[1]"));
   EXPECT_EQ(FormatJSON(object), u"{\"a\":1,\"b\":[10,30],\"c\":3}");
-  EXPECT_EQ(store.Resolve(nested), nullptr);
+  EXPECT_FALSE(store.Resolve(nested));
 
   store.Free(object.Member(0));  // a member
   EXPECT_EQ(FormatJSON(object), u"{\"b\":[10,30],\"c\":3}");
 
   const int64_t c_member = store.HandleOf(object.Member(1));
-  store.Free(*FindByKeyPath(object, u"c"));  // a member's value goes with its member
+  store.Free(FindByKeyPath(object, u"c"));  // a member's value goes with its member
   EXPECT_EQ(FormatJSON(object), u"{\"b\":[10,30]}");
-  EXPECT_EQ(store.Resolve(c_member), nullptr);
-  EXPECT_EQ(store.Resolve(root), &object);
+  EXPECT_FALSE(store.Resolve(c_member));
+  EXPECT_EQ(store.Resolve(root), object);
 }
 
 // Freeing elements one by one, in any order, leaves the others at the indexes
@@ -117,67 +124,73 @@ TEST(JsonStoreTest, FreeingElementsOneByOneKeepsTheOthersInOrder) {
     SCOPED_TRACE(c.name);
     Store store;
     const int64_t root = store.AdoptRoot(Parse(u"[10,11,12,13,14,15,16,17]"));
-    auto& array = *As<TJSONArray>(store.Resolve(root));
+    const auto array = As<TJSONArray>(store.Resolve(root));
     std::vector<int64_t> handles;
     for (size_t i = 0; i < array.Count(); ++i) handles.push_back(store.HandleOf(array.Element(i)));
     std::vector<int> left{0, 1, 2, 3, 4, 5, 6, 7};
     for (int position : c.freed) {
-      store.Free(*store.Resolve(handles[static_cast<size_t>(position)]));
-      EXPECT_EQ(store.Resolve(handles[static_cast<size_t>(position)]), nullptr);
+      store.Free(store.Resolve(handles[static_cast<size_t>(position)]));
+      EXPECT_FALSE(store.Resolve(handles[static_cast<size_t>(position)]));
       left.erase(std::find(left.begin(), left.end(), position));
       ASSERT_EQ(array.Count(), left.size());
       for (size_t i = 0; i < left.size(); ++i) {
-        ASSERT_EQ(&array.Element(i), store.Resolve(handles[static_cast<size_t>(left[i])])) << "index " << i;
+        ASSERT_EQ(array.Element(i), store.Resolve(handles[static_cast<size_t>(left[i])])) << "index " << i;
       }
     }
-    array.Add(std::make_unique<TJSONNull>());
+    array.Add(NewNull());
     EXPECT_EQ(FormatJSON(array), u"[null]");
   }
 }
 
 TEST(JsonStoreTest, ItemsOutsideTheStoreAreLeftAlone) {
   Store store;
-  TJSONObject stray;
+  Tree stray(NewObject());
   const size_t items = Store::LiveItemCount();
-  store.Free(stray);
+  store.Free(stray.Value());
   EXPECT_EQ(Store::LiveItemCount(), items);
-  EXPECT_EQ(stray.Count(), 0u);
+  EXPECT_EQ(As<TJSONObject>(stray.Value()).Count(), 0u);
+  Other other_store;
+  store.Free(other_store.root());
+  EXPECT_TRUE(other_store.store.Resolve(other_store.handle)) << "a root of another store";
+  NewItem detached = NewNull();
+  store.Free(detached.View());
+  EXPECT_EQ(Store::LiveItemCount(), items + 1);
 }
 
 TEST(JsonStoreTest, DeadHandlesAreNotReissuedSoon) {
   Store store;
   std::set<int64_t> seen;
-  const int64_t keeper = store.AdoptRoot(std::make_unique<TJSONArray>());
+  const int64_t keeper = store.AdoptRoot(Tree(NewArray()));
   for (int i = 0; i < 200'000; ++i) {
-    const int64_t handle = store.AdoptRoot(std::make_unique<TJSONObject>());
+    const int64_t handle = store.AdoptRoot(Tree(NewObject()));
     ASSERT_TRUE(seen.insert(handle).second) << "handle " << handle << " reissued after " << i;
     ASSERT_TRUE(handle >= 1 && handle <= kMaxHandle);
-    store.Free(*store.Resolve(handle));
-    ASSERT_EQ(store.Resolve(handle), nullptr);
+    store.Free(store.Resolve(handle));
+    ASSERT_FALSE(store.Resolve(handle));
   }
-  EXPECT_NE(store.Resolve(keeper), nullptr);
+  EXPECT_TRUE(store.Resolve(keeper));
 }
 
 TEST(JsonStoreTest, ManyLiveHandlesSurviveTableGrowth) {
   Store store;
-  const int64_t root = store.AdoptRoot(std::make_unique<TJSONArray>());
-  auto& array = *As<TJSONArray>(store.Resolve(root));
+  const int64_t root = store.AdoptRoot(Tree(NewArray()));
+  const auto array = As<TJSONArray>(store.Resolve(root));
   std::vector<int64_t> handles;
   std::vector<int64_t> freed;
   for (int i = 0; i < 100'000; ++i) {
-    TJSONValue& element = array.Add(std::make_unique<TJSONString>(u"e"));
+    const TJSONValue element = array.Add(NewString(u"e"));
     handles.push_back(store.HandleOf(element));
     if (i % 3 == 0) {  // free some as we go, so growth sees dead slots too
-      const int64_t doomed = store.HandleOf(array.Add(std::make_unique<TJSONNull>()));
-      store.Free(*store.Resolve(doomed));
+      const int64_t doomed = store.HandleOf(array.Add(NewNull()));
+      store.Free(store.Resolve(doomed));
       freed.push_back(doomed);
     }
   }
   const std::set<int64_t> live(handles.begin(), handles.end());
   EXPECT_EQ(live.size(), handles.size());
-  for (size_t i = 0; i < handles.size(); ++i) ASSERT_EQ(store.Resolve(handles[i]), &array.Element(i));
+  for (size_t i = 0; i < handles.size(); ++i) ASSERT_EQ(store.Resolve(handles[i]), array.Element(i));
   for (int64_t handle : freed) {
-    ASSERT_EQ(store.Resolve(handle), nullptr);
+    ASSERT_FALSE(store.Resolve(handle));
     ASSERT_EQ(live.count(handle), 0u) << "a dead handle came back while the table grew";
   }
   EXPECT_EQ(store.LiveHandleCount(), handles.size() + 1);
@@ -191,19 +204,19 @@ TEST(JsonStoreTest, CreateNavigateFormatFreeLoopLeavesNothingBehind) {
   const size_t roots = store.RootCount();
   for (int i = 0; i < 2000; ++i) {
     const int64_t root = store.AdoptRoot(Parse(u"{\"a\":{\"b\":[1,\"two\",null]},\"c\":true}"));
-    auto& object = *As<TJSONObject>(store.Resolve(root));
-    const int64_t b = store.HandleOf(*FindByKeyPath(object, u"a.b"));
-    auto& array = *As<TJSONArray>(store.Resolve(b));
+    const auto object = As<TJSONObject>(store.Resolve(root));
+    const int64_t b = store.HandleOf(FindByKeyPath(object, u"a.b"));
+    const auto array = As<TJSONArray>(store.Resolve(b));
     store.HandleOf(array.Element(1));
-    auto& added = static_cast<TJSONObject&>(object.Add(u"new", std::make_unique<TJSONObject>()).Value());
+    const auto added = As<TJSONObject>(object.Add(u"new", NewObject()).Value());
     store.HandleOf(added);
-    added.Add(u"n", TJSONNumber::FromDouble(i));
+    added.Add(u"n", NumberFromDouble(i));
     store.HandleOf(object.Member(0));
-    ASSERT_FALSE(FormatJSON(*store.Resolve(root)).empty());
-    if (i % 2 == 0) store.Free(*store.Resolve(b));
-    const int64_t extra = store.AdoptRoot(std::make_unique<TJSONObject>());
-    store.Free(*store.Resolve(extra));
-    store.Free(*store.Resolve(root));
+    ASSERT_FALSE(FormatJSON(store.Resolve(root)).empty());
+    if (i % 2 == 0) store.Free(store.Resolve(b));
+    const int64_t extra = store.AdoptRoot(Tree(NewObject()));
+    store.Free(store.Resolve(extra));
+    store.Free(store.Resolve(root));
   }
   EXPECT_EQ(Store::LiveItemCount(), items);
   EXPECT_EQ(store.LiveHandleCount(), handles);
@@ -214,20 +227,20 @@ TEST(JsonStoreTest, MillionLevelTreeBuiltByCodeFormatsAndFrees) {
   constexpr int kDepth = 1'000'000;
   Store store;
   const size_t items = Store::LiveItemCount();
-  const int64_t root = store.AdoptRoot(std::make_unique<TJSONObject>());
-  TJSONValue* tip = As<TJSONValue>(store.Resolve(root));
+  const int64_t root = store.AdoptRoot(Tree(NewObject()));
+  TJSONValue tip = As<TJSONValue>(store.Resolve(root));
   int64_t deepest = 0;
   for (int level = 0; level < kDepth; ++level) {
-    tip = &static_cast<TJSONObject*>(tip)->Add(u"a", std::make_unique<TJSONObject>()).Value();
-    if (level % 1000 == 0) deepest = store.HandleOf(*tip);
+    tip = As<TJSONObject>(tip).Add(u"a", NewObject()).Value();
+    if (level % 1000 == 0) deepest = store.HandleOf(tip);
   }
-  const WideString text = FormatJSON(*store.Resolve(root));
+  const WideString text = FormatJSON(store.Resolve(root));
   ASSERT_EQ(text.size(), size_t{kDepth} * 6 + 2);
   EXPECT_EQ(text.substr(0, 12), u"{\"a\":{\"a\":{\"");
   EXPECT_EQ(text.substr(text.size() - 4), u"}}}}");
 
-  store.Free(*store.Resolve(root));
-  EXPECT_EQ(store.Resolve(deepest), nullptr);
+  store.Free(store.Resolve(root));
+  EXPECT_FALSE(store.Resolve(deepest));
   EXPECT_EQ(store.LiveHandleCount(), 0u);
   EXPECT_EQ(Store::LiveItemCount(), items);
 }
@@ -237,7 +250,7 @@ TEST(JsonStoreTest, DestructorFreesRemainingRoots) {
   {
     Store store;
     const int64_t root = store.AdoptRoot(Parse(u"[[1],{\"a\":2}]"));
-    store.HandleOf(*FindByKeyPath(*As<TJSONValue>(store.Resolve(root)), u"[1].a"));
+    store.HandleOf(FindByKeyPath(As<TJSONValue>(store.Resolve(root)), u"[1].a"));
   }
   EXPECT_EQ(Store::LiveItemCount(), items);
 }
@@ -248,7 +261,7 @@ TEST(JsonStoreTest, GlobalStoreKeepsRootsUntilProcessEnd) {
   Store& store = GlobalStore();
   const size_t roots = store.RootCount();
   const int64_t root = store.AdoptRoot(Parse(u"{\"kept\":[1,{\"deep\":true}]}"));
-  store.HandleOf(*FindByKeyPath(*As<TJSONValue>(store.Resolve(root)), u"kept[1].deep"));
+  store.HandleOf(FindByKeyPath(As<TJSONValue>(store.Resolve(root)), u"kept[1].deep"));
   EXPECT_EQ(&GlobalStore(), &store);
   EXPECT_EQ(store.RootCount(), roots + 1);
 }

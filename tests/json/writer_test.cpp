@@ -7,7 +7,10 @@
 namespace lumetra::json {
 namespace {
 
-std::string Written(const TJSONAncestor& item) { return ToUtf8(FormatJSON(item)); }
+std::string Written(TJSONAncestor item) { return ToUtf8(FormatJSON(item)); }
+
+// A tree of one new value, outside any store.
+std::string WrittenAlone(NewItem&& value) { return Written(Tree(std::move(value)).Value()); }
 
 TEST(JsonWriterTest, EscapesOneCodeUnitAtATime) {
   const struct {
@@ -23,24 +26,34 @@ TEST(JsonWriterTest, EscapesOneCodeUnitAtATime) {
       {u"\xDC00x", "\"\\uDC00x\""},
       {u"", "\"\""},
       {u"plain text", "\"plain text\""},
+      // One code unit to escape among plain ones, in short and in long texts.
+      {u"x/y", "\"x\\/y\""},
+      {u"q\"", "\"q\\\"\""},
+      {u"b\\", "\"b\\\\\""},
+      {u"t\u001F", "\"t\\u001F\""},
+      {u"\u00E9", "\"\\u00E9\""},
+      {u"a long text with / in it", "\"a long text with \\/ in it\""},
+      {u"a long text with \u0080 in it", "\"a long text with \\u0080 in it\""},
+      {u"a long plain text ~\u007F", "\"a long plain text ~\u007F\""},
   };
-  for (const auto& c : cases) EXPECT_EQ(Written(TJSONString(c.text)), c.written) << c.written;
+  for (const auto& c : cases) EXPECT_EQ(WrittenAlone(NewString(c.text)), c.written) << c.written;
 }
 
 TEST(JsonWriterTest, WritesEveryKind) {
-  TJSONObject object;
+  Tree tree(NewObject());
+  const auto object = As<TJSONObject>(tree.Value());
   EXPECT_EQ(Written(object), "{}");
-  object.Add(u"k/", std::make_unique<TJSONNumber>(u"1.50"));
-  auto& list = static_cast<TJSONArray&>(object.Add(u"list", std::make_unique<TJSONArray>()).Value());
+  object.Add(u"k/", NewNumber(u"1.50"));
+  const auto list = As<TJSONArray>(object.Add(u"list", NewArray()).Value());
   EXPECT_EQ(Written(list), "[]");
-  list.Add(std::make_unique<TJSONBool>(true));
-  list.Add(std::make_unique<TJSONFalse>());
-  list.Add(std::make_unique<TJSONNull>());
-  list.Add(TJSONNumber::FromDouble(0.00001));
-  list.Add(std::make_unique<TJSONString>(u"{}"));
-  auto& inner = static_cast<TJSONObject&>(list.Add(std::make_unique<TJSONObject>()));
-  inner.Add(u"", std::make_unique<TJSONObject>());
-  inner.Add(u"", std::make_unique<TJSONArray>());
+  list.Add(NewBool(true));
+  list.Add(NewBool(false));
+  list.Add(NewNull());
+  list.Add(NumberFromDouble(0.00001));
+  list.Add(NewString(u"{}"));
+  const auto inner = As<TJSONObject>(list.Add(NewObject()));
+  inner.Add(u"", NewObject());
+  inner.Add(u"", NewArray());
 
   EXPECT_EQ(Written(object), "{\"k\\/\":1.50,\"list\":[true,false,null,1E-5,\"{}\",{\"\":{},\"\":[]}]}");
   EXPECT_EQ(Written(object.Member(0)), "\"k\\/\":1.50");
@@ -49,21 +62,21 @@ TEST(JsonWriterTest, WritesEveryKind) {
 }
 
 TEST(JsonWriterTest, NumbersFromDoublesAsStored) {
-  EXPECT_EQ(Written(*TJSONNumber::FromDouble(1E15)), "1E15");
-  EXPECT_EQ(Written(*TJSONNumber::FromDouble(1.23456789012345E14)), "123456789012345");
+  EXPECT_EQ(WrittenAlone(NumberFromDouble(1E15)), "1E15");
+  EXPECT_EQ(WrittenAlone(NumberFromDouble(1.23456789012345E14)), "123456789012345");
 }
 
 TEST(JsonWriterTest, AppendsToExistingText) {
   WideString out = u"x=";
-  AppendJSON(TJSONNull(), out);
+  AppendJSON(Tree(NewNull()).Value(), out);
   EXPECT_EQ(out, u"x=null");
 }
 
 TEST(JsonWriterTest, ReadThenWrittenIsStable) {
   const char16_t* text = u"{\"a\":[1,2.50,-3e+7,\"\\u00E9\\/\"],\"b\":{\"c\":null,\"c\":true},\"d\":[[],{}]}";
-  auto value = ParseJSON(text);
-  ASSERT_NE(value, nullptr);
-  EXPECT_EQ(FormatJSON(*value), text);
+  Tree tree = ParseJSON(text);
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(FormatJSON(tree.Value()), text);
 }
 
 }  // namespace

@@ -52,11 +52,16 @@ failed=0
 for test in "${tests[@]}"; do
   name="$(basename "$test" .sh)"
   log="$LUMETRA_TEST_WORK/$name.log"
-  if timeout 600 bash "$test" >"$log" 2>&1; then
-    echo "PASS $name"
+  started=$SECONDS
+  timeout 600 bash "$test" >"$log" 2>&1
+  status=$?
+  took="$((SECONDS - started)) s"
+  if [[ $status -eq 0 ]]; then
+    echo "PASS $name ($took)"
     passed=$((passed + 1))
   else
-    echo "FAIL $name"
+    [[ $status -eq 124 ]] && echo "FAIL: timed out after 600 s" >>"$log"
+    echo "FAIL $name ($took, exit $status)"
     sed 's/^/    /' "$log" | tail -40
     failed=$((failed + 1))
   fi

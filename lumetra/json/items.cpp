@@ -15,10 +15,6 @@ size_t detail::live_handles = 0;
 
 namespace {
 
-// The 15 characters of number texts, by their four-bit code.
-constexpr char kPackedSymbols[] = "0123456789+-.eE";
-
-// Four-bit code of an ASCII character of a number, 0xFF for any other.
 // Code units below U+0080 that the writer escapes (controls, quote, solidus,
 // backslash); every unit above U+007F is escaped too.
 constexpr auto kEscaped = [] {
@@ -32,6 +28,7 @@ constexpr auto kEscaped = [] {
   return table;
 }();
 
+// Four-bit code of an ASCII character of a number, 0xFF for any other.
 constexpr auto kPackedCodes = [] {
   struct Table {
     uint8_t code[128];

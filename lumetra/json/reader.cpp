@@ -17,13 +17,6 @@ int HexDigit(char16_t c) {
 
 bool IsDigit(char16_t c) { return c >= '0' && c <= '9'; }
 
-// True when the four code units in `lanes` are all '0'..'9': each 16-bit lane is
-// 0x003X, and adding 6 keeps it below 0x0040 (0x3A..0x3F would carry into it).
-bool AreFourDigits(uint64_t lanes) {
-  return (lanes & 0xFFF0FFF0FFF0FFF0u) == 0x0030003000300030u &&
-         ((lanes + 0x0006000600060006u) & 0x0040004000400040u) == 0;
-}
-
 // One pass over the text. Open containers live on an explicit stack, so the
 // depth of the text never reaches the machine stack. The nodes of open
 // containers' children wait on one staging stack (a member as its key node
@@ -292,28 +285,16 @@ class Reader {
   // i). Characters beyond the 28 that fit are counted, not kept.
   class NumberPacker {
    public:
-    void Put(unsigned code) {
+    void Put(unsigned code) { Put(code, 1); }
+    // `count` (1-4) characters whose codes are the low nibbles of `nibbles`, the first lowest.
+    void Put(uint64_t nibbles, size_t count) {
       if (count_ < 16) {
-        low_ |= uint64_t{code} << (4 * count_);
+        low_ |= nibbles << (4 * count_);
+        if (count_ > 12) high_ |= nibbles >> (64 - 4 * count_);
       } else if (count_ < Node::kPackedChars) {
-        high_ |= uint64_t{code} << (4 * count_ - 64);
+        high_ |= nibbles << (4 * count_ - 64);  // what passes character 27 is never written out
       }
-      ++count_;
-    }
-    // `lanes`: four UTF-16 digits, as AreFourDigits accepts them.
-    void PutFourDigits(uint64_t lanes) {
-      const uint64_t values = lanes - 0x0030003000300030u;
-      const uint64_t pairs = values | (values >> 12);  // lanes 0|1 in bits 0-7, lanes 2|3 in bits 32-39
-      const uint64_t four = (pairs & 0xFF) | ((pairs >> 24) & 0xFF00);
-      if (count_ <= 12) {
-        low_ |= four << (4 * count_);
-      } else if (count_ < 16) {
-        low_ |= four << (4 * count_);
-        high_ |= four >> (64 - 4 * count_);
-      } else if (count_ + 4 <= Node::kPackedChars) {
-        high_ |= four << (4 * count_ - 64);
-      }
-      count_ += 4;
+      count_ += count;
     }
     // A number node in the packed form of the count_ (15..28) characters put.
     void WriteTo(Node& node) const {
@@ -332,14 +313,29 @@ class Reader {
     size_t count_ = 0;
   };
 
-  // True when at least one digit was read. Four code units at a time while
-  // they are all digits, then one by one.
-  bool PackDigits(NumberPacker& packer) {
+  // True when at least one digit was read. Four code units at a time: the
+  // digits before the first other code unit of the four are packed at once.
+  // Inlined so that the packer stays in registers (three calls made the compiler keep it a call).
+  [[gnu::always_inline]] bool PackDigits(NumberPacker& packer) {
     const char16_t* start = p_;
-    uint64_t lanes;
-    while (end_ - p_ >= 4 && (std::memcpy(&lanes, p_, sizeof lanes), AreFourDigits(lanes))) {
-      packer.PutFourDigits(lanes);
-      p_ += 4;
+    while (end_ - p_ >= 4) {
+      uint64_t lanes;
+      std::memcpy(&lanes, p_, sizeof lanes);
+      // Non-zero in each lane that is not '0'..'9': a digit lane is 0x003X,
+      // and adding 6 keeps it below 0x0040 (0x3A..0x3F reach it). A lane
+      // above another non-digit may be wrong from the carry or borrow, but
+      // the lowest non-digit lane is right, and only the lanes below it are packed.
+      const uint64_t other =
+          ((lanes & 0xFFF0FFF0FFF0FFF0u) ^ 0x0030003000300030u) | ((lanes + 0x0006000600060006u) & 0x0040004000400040u);
+      const size_t digits = other == 0 ? 4 : static_cast<size_t>(std::countr_zero(other)) / 16;
+      if (digits != 0) {
+        const uint64_t values = lanes - 0x0030003000300030u;
+        const uint64_t pairs = values | (values >> 12);  // lanes 0|1 in bits 0-7, lanes 2|3 in bits 32-39
+        const uint64_t four = (pairs & 0xFF) | ((pairs >> 24) & 0xFF00);
+        packer.Put(four & ((uint64_t{1} << (4 * digits)) - 1), digits);
+        p_ += digits;
+      }
+      if (digits != 4) return p_ != start;
     }
     while (p_ != end_ && IsDigit(*p_)) {
       packer.Put(static_cast<unsigned>(*p_ - '0'));

@@ -219,19 +219,23 @@ TEST(JsonReaderTest, NumbersReadIntoTheNodeMakeTextNodeMakes) {
       u"-9.99999999999999999999999999999e-99999",
   };
   for (const char16_t* number : numbers) {
-    SCOPED_TRACE(ToUtf8(number));
-    Tree tree = ParseJSON(u"[" + WideString(number) + u"]");
-    ASSERT_TRUE(tree);
-    const Node& read = *As<TJSONArray>(tree.Value()).Element(0).node();
     NewItem made = NewNumber(number);
     const Node& expected = *made.View().node();
-    EXPECT_EQ(read.form(), expected.form());
-    if (read.form() == TextForm::kLatin1 || read.form() == TextForm::kWide) {
-      EXPECT_EQ(TextAsWide(read), TextAsWide(expected));
-    } else {
-      EXPECT_EQ(std::memcmp(read.bytes, expected.bytes, sizeof read.bytes), 0);
+    // In an array, and alone (its last digits then come one by one at the end of the text).
+    for (const bool alone : {false, true}) {
+      SCOPED_TRACE(ToUtf8(number) + (alone ? " alone" : " in an array"));
+      const WideString text = alone ? WideString(number) : u"[" + WideString(number) + u"]";
+      Tree tree = ParseJSON(text);
+      ASSERT_TRUE(tree);
+      const Node& read = alone ? *tree.Value().node() : *As<TJSONArray>(tree.Value()).Element(0).node();
+      EXPECT_EQ(read.form(), expected.form());
+      if (read.form() == TextForm::kLatin1 || read.form() == TextForm::kWide) {
+        EXPECT_EQ(TextAsWide(read), TextAsWide(expected));
+      } else {
+        EXPECT_EQ(std::memcmp(read.bytes, expected.bytes, sizeof read.bytes), 0);
+      }
+      EXPECT_EQ(FormatJSON(tree.Value()), text);
     }
-    EXPECT_EQ(ToUtf8(FormatJSON(tree.Value())), "[" + ToUtf8(number) + "]");
   }
 }
 

@@ -15,10 +15,6 @@ size_t detail::live_handles = 0;
 
 namespace {
 
-// The 15 characters of number texts, by their four-bit code.
-constexpr char kPackedSymbols[] = "0123456789+-.eE";
-
-// Four-bit code of an ASCII character of a number, 0xFF for any other.
 // Code units below U+0080 that the writer escapes (controls, quote, solidus,
 // backslash); every unit above U+007F is escaped too.
 constexpr auto kEscaped = [] {
@@ -32,6 +28,7 @@ constexpr auto kEscaped = [] {
   return table;
 }();
 
+// Four-bit code of an ASCII character of a number, 0xFF for any other.
 constexpr auto kPackedCodes = [] {
   struct Table {
     uint8_t code[128];
@@ -191,13 +188,20 @@ WideString TextAsWide(const Node& node) {
   return ItemText(node).ToWide();
 }
 
+namespace {
+
+// Whether the text.size() one-byte code units at `units` equal `text`.
+bool SameLatin1(const unsigned char* units, WideStringView text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (units[i] != text[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool TextEquals(const Node& node, WideStringView text) {
-  const auto same_latin1 = [&text](const unsigned char* units) {
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (units[i] != text[i]) return false;
-    }
-    return true;
-  };
+  const auto same_latin1 = [&text](const unsigned char* units) { return SameLatin1(units, text); };
   switch (node.form()) {
     case TextForm::kInlineLatin1:
       return node.bytes[1] == text.size() && same_latin1(node.bytes + 2);
@@ -349,8 +353,12 @@ TJSONPair TJSONObject::Find(WideStringView name) const {
   if (block == nullptr) return TJSONPair();
   Node* const end = block->nodes() + block->end;
   for (Node* key = block->nodes() + block->begin; key != end; key += 2) {
-    // Most keys are short Latin-1: their length, in the node, settles most compares.
-    if (key->form() == TextForm::kInlineLatin1 && key->bytes[1] != name.size()) continue;
+    // Most keys are short Latin-1: their length, in the node, settles most
+    // compares, and the others are compared here without a call.
+    if (key->form() == TextForm::kInlineLatin1) {
+      if (key->bytes[1] == name.size() && SameLatin1(key->bytes + 2, name)) return TJSONPair(key, block);
+      continue;
+    }
     if (TextEquals(*key, name)) return TJSONPair(key, block);
   }
   return TJSONPair();

@@ -7,8 +7,10 @@ namespace lumetra::json {
 namespace {
 
 // White space skipped between steps: the Latin-1 spaces and controls, and the
-// Unicode space, line and paragraph separators above U+00FF.
+// Unicode space, line and paragraph separators above U+00FF. Most code units
+// of a path are printable ASCII: the first test settles them.
 bool IsSkippableSpace(char16_t c) {
+  if (c > 0x20 && c < 0x85) return false;
   if (c <= 0xFF) return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0;
   return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
          c == 0x3000;
@@ -85,12 +87,11 @@ class PathReader {
   // of the path untrimmed. Empty means malformed.
   WideStringView DottedName() {
     const size_t begin = pos_;
-    const size_t end = path_.find_first_of(u".[", begin);
-    if (end == WideStringView::npos) {
-      pos_ = path_.size();
-      return path_.substr(begin);
-    }
+    // A plain loop: find_first_of compares every code unit with each of the set.
+    size_t end = begin;
+    while (end < path_.size() && path_[end] != '.' && path_[end] != '[') ++end;
     pos_ = end;
+    if (end == path_.size()) return path_.substr(begin);
     return Trim(path_.substr(begin, end - begin));
   }
 

@@ -33,6 +33,15 @@ enum class TextForm : uint8_t {
 
 struct Block;
 
+// The characters of a packed number (TextForm::kInlinePacked), in the order
+// of their four-bit codes: a digit's code is its value.
+inline constexpr char kPackedSymbols[] = "0123456789+-.eE";
+constexpr unsigned PackedCode(char symbol) {
+  unsigned code = 0;
+  while (kPackedSymbols[code] != symbol) ++code;
+  return code;
+}
+
 struct alignas(8) Node {
   static constexpr size_t kInlineBytes = 14;
   static constexpr size_t kInlineWideUnits = kInlineBytes / 2;

@@ -1,5 +1,6 @@
 #include "lumetra/json/reader.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -15,15 +16,6 @@ int HexDigit(char16_t c) {
 }
 
 bool IsDigit(char16_t c) { return c >= '0' && c <= '9'; }
-
-// True when the four code units at `p` are all '0'..'9': each 16-bit lane is
-// 0x003X, and adding 6 keeps it below 0x0040 (0x3A..0x3F would carry into it).
-bool AreFourDigits(const char16_t* p) {
-  uint64_t lanes;
-  std::memcpy(&lanes, p, sizeof lanes);
-  return (lanes & 0xFFF0FFF0FFF0FFF0u) == 0x0030003000300030u &&
-         ((lanes + 0x0006000600060006u) & 0x0040004000400040u) == 0;
-}
 
 // One pass over the text. Open containers live on an explicit stack, so the
 // depth of the text never reaches the machine stack. The nodes of open
@@ -245,31 +237,110 @@ class Reader {
     return Next::kSeparator;
   }
 
-  // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?, kept as written.
+  // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?, kept as written. The
+  // characters are packed as they are scanned, so a number of the packed
+  // form's length is staged without a second pass over its digits.
   Next ReadNumber() {
     const char16_t* start = p_;
-    if (*p_ == '-') ++p_;
-    if (p_ == end_ || !IsDigit(*p_)) return Next::kFail;
-    if (*p_++ != '0') SkipDigits();
-    if (p_ != end_ && *p_ == '.') {
+    NumberPacker packer;
+    if (*p_ == '-') {
+      packer.Put(PackedCode('-'));
       ++p_;
-      if (!SkipDigits()) return Next::kFail;
+    }
+    if (p_ == end_ || !IsDigit(*p_)) return Next::kFail;
+    if (*p_ == '0') {
+      packer.Put(0);
+      ++p_;
+    } else {
+      PackDigits(packer);
+    }
+    if (p_ != end_ && *p_ == '.') {
+      packer.Put(PackedCode('.'));
+      ++p_;
+      if (!PackDigits(packer)) return Next::kFail;
     }
     if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
+      packer.Put(*p_ == 'e' ? PackedCode('e') : PackedCode('E'));
       ++p_;
-      if (p_ != end_ && (*p_ == '+' || *p_ == '-')) ++p_;
-      if (!SkipDigits()) return Next::kFail;
+      if (p_ != end_ && (*p_ == '+' || *p_ == '-')) {
+        packer.Put(*p_ == '+' ? PackedCode('+') : PackedCode('-'));
+        ++p_;
+      }
+      if (!PackDigits(packer)) return Next::kFail;
     }
-    Stage(Kind::kNumber, WideStringView(start, static_cast<size_t>(p_ - start)));
+    const size_t size = static_cast<size_t>(p_ - start);
+    if (size > Node::kInlineBytes && size <= Node::kPackedChars) {
+      // The form MakeTextNode gives such a number (the reader's numbers hold only packable characters).
+      MakeRoom();
+      packer.WriteTo(staged_.emplace_back());
+      ++detail::live_nodes;
+    } else {
+      Stage(Kind::kNumber, WideStringView(start, size));
+    }
     return Next::kSeparator;
   }
 
-  // True when at least one digit was skipped. Four code units at a time
-  // while they are all digits, then one by one.
-  bool SkipDigits() {
+  // Four bits a character, character i at bits 4i..4i+3 of the 112 bits of
+  // a node's bytes 2-15 (little-endian: byte 2 + i/2, the low half for even
+  // i). Characters beyond the 28 that fit are counted, not kept.
+  class NumberPacker {
+   public:
+    void Put(unsigned code) { Put(code, 1); }
+    // `count` (1-4) characters whose codes are the low nibbles of `nibbles`, the first lowest.
+    void Put(uint64_t nibbles, size_t count) {
+      if (count_ < 16) {
+        low_ |= nibbles << (4 * count_);
+        if (count_ > 12) high_ |= nibbles >> (64 - 4 * count_);
+      } else if (count_ < Node::kPackedChars) {
+        high_ |= nibbles << (4 * count_ - 64);  // what passes character 27 is never written out
+      }
+      count_ += count;
+    }
+    // A number node in the packed form of the count_ (15..28) characters put.
+    void WriteTo(Node& node) const {
+      static_assert(std::endian::native == std::endian::little);
+      // All sixteen bytes are stored in place (no node assembled elsewhere and copied: see Stage).
+      node.bytes[0] = static_cast<unsigned char>(static_cast<unsigned>(Kind::kNumber) |
+                                                 (static_cast<unsigned>(TextForm::kInlinePacked) << Node::kFormShift));
+      node.bytes[1] = static_cast<unsigned char>(count_);
+      std::memcpy(node.bytes + 2, &low_, sizeof low_);
+      std::memcpy(node.bytes + 10, &high_, 6);
+    }
+
+   private:
+    uint64_t low_ = 0;   // characters 0-15
+    uint64_t high_ = 0;  // characters 16-27
+    size_t count_ = 0;
+  };
+
+  // True when at least one digit was read. Four code units at a time: the
+  // digits before the first other code unit of the four are packed at once.
+  // Inlined so that the packer stays in registers (three calls made the compiler keep it a call).
+  [[gnu::always_inline]] bool PackDigits(NumberPacker& packer) {
     const char16_t* start = p_;
-    while (end_ - p_ >= 4 && AreFourDigits(p_)) p_ += 4;
-    while (p_ != end_ && IsDigit(*p_)) ++p_;
+    while (end_ - p_ >= 4) {
+      uint64_t lanes;
+      std::memcpy(&lanes, p_, sizeof lanes);
+      // Non-zero in each lane that is not '0'..'9': a digit lane is 0x003X,
+      // and adding 6 keeps it below 0x0040 (0x3A..0x3F reach it). A lane
+      // above another non-digit may be wrong from the carry or borrow, but
+      // the lowest non-digit lane is right, and only the lanes below it are packed.
+      const uint64_t other =
+          ((lanes & 0xFFF0FFF0FFF0FFF0u) ^ 0x0030003000300030u) | ((lanes + 0x0006000600060006u) & 0x0040004000400040u);
+      const size_t digits = other == 0 ? 4 : static_cast<size_t>(std::countr_zero(other)) / 16;
+      if (digits != 0) {
+        const uint64_t values = lanes - 0x0030003000300030u;
+        const uint64_t pairs = values | (values >> 12);  // lanes 0|1 in bits 0-7, lanes 2|3 in bits 32-39
+        const uint64_t four = (pairs & 0xFF) | ((pairs >> 24) & 0xFF00);
+        packer.Put(four & ((uint64_t{1} << (4 * digits)) - 1), digits);
+        p_ += digits;
+      }
+      if (digits != 4) return p_ != start;
+    }
+    while (p_ != end_ && IsDigit(*p_)) {
+      packer.Put(static_cast<unsigned>(*p_ - '0'));
+      ++p_;
+    }
     return p_ != start;
   }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "lumetra/json/items.h"
 #include "lumetra/json/writer.h"
 
 namespace lumetra::json {
@@ -193,6 +196,47 @@ TEST(JsonReaderTest, BuildsTheItemKinds) {
   EXPECT_EQ(object.Member(0).Key(), u"k");
   EXPECT_EQ(As<TJSONArray>(object.Member(0).Value()).Count(), 0u);
   EXPECT_EQ(tree.Value().block()->kind, BlockKind::kRoot) << "the root is alone in its block";
+}
+
+// The reader packs a number while scanning it; the node must be the one
+// MakeTextNode makes of the same text (which the writer, compare and copy
+// read), whatever the length and wherever runs of four digits fall.
+TEST(JsonReaderTest, NumbersReadIntoTheNodeMakeTextNodeMakes) {
+  const char16_t* const numbers[] = {
+      u"0",
+      u"-12345678901234",                // 15: the shortest packed
+      u"12345678901234",                 // 14: inline Latin-1
+      u"-65.613616999999977",            // canada.json's kind
+      u"43.420273000000009",             //
+      u"1.5e+123456789012",              // exponent digits across the halves
+      u"-0.000000000001E-5",             //
+      u"123456789012345.5",              // four-digit runs crossing character 16
+      u"1234567890123.456789012345",     // 26
+      u"-123456789012345678901234.56",   // 28: the longest packed
+      u"12345678901234567890123456.7",   //
+      u"1234567890123456789012345678",   //
+      u"12345678901234567890123456789",  // 29: out of line
+      u"-9.99999999999999999999999999999e-99999",
+  };
+  for (const char16_t* number : numbers) {
+    NewItem made = NewNumber(number);
+    const Node& expected = *made.View().node();
+    // In an array, and alone (its last digits then come one by one at the end of the text).
+    for (const bool alone : {false, true}) {
+      SCOPED_TRACE(ToUtf8(number) + (alone ? " alone" : " in an array"));
+      const WideString text = alone ? WideString(number) : u"[" + WideString(number) + u"]";
+      Tree tree = ParseJSON(text);
+      ASSERT_TRUE(tree);
+      const Node& read = alone ? *tree.Value().node() : *As<TJSONArray>(tree.Value()).Element(0).node();
+      EXPECT_EQ(read.form(), expected.form());
+      if (read.form() == TextForm::kLatin1 || read.form() == TextForm::kWide) {
+        EXPECT_EQ(TextAsWide(read), TextAsWide(expected));
+      } else {
+        EXPECT_EQ(std::memcmp(read.bytes, expected.bytes, sizeof read.bytes), 0);
+      }
+      EXPECT_EQ(FormatJSON(tree.Value()), text);
+    }
+  }
 }
 
 }  // namespace

@@ -52,8 +52,9 @@ failed=0
 for test in "${tests[@]}"; do
   name="$(basename "$test" .sh)"
   log="$LUMETRA_TEST_WORK/$name.log"
+  trace="$LUMETRA_TEST_WORK/$name.trace"
   started=$SECONDS
-  timeout 600 bash "$test" >"$log" 2>&1
+  LUMETRA_TEST_TRACE="$trace" timeout 600 bash "$test" >"$log" 2>&1
   status=$?
   took="$((SECONDS - started)) s"
   if [[ $status -eq 0 ]]; then
@@ -63,6 +64,8 @@ for test in "${tests[@]}"; do
     [[ $status -eq 124 ]] && echo "FAIL: timed out after 600 s" >>"$log"
     echo "FAIL $name ($took, exit $status)"
     sed 's/^/    /' "$log" | tail -40
+    echo "    the test's last commands:"
+    sed 's/^/    /' "$trace" 2>/dev/null | tail -15
     failed=$((failed + 1))
   fi
   wineserver -k >/dev/null 2>&1 || true

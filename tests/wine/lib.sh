@@ -6,6 +6,14 @@ set -uo pipefail
 : "${WINEPREFIX:?set by scripts/test_windows.sh}"
 : "${LUMETRA_EXE:?set by scripts/test_windows.sh}"
 export WINEDEBUG=-all
+# Each command of the test, with the second it began, into the runner's trace
+# file: a test that hangs shows where.
+if [[ -n "${LUMETRA_TEST_TRACE:-}" ]]; then
+  exec {trace_fd}>>"$LUMETRA_TEST_TRACE"
+  BASH_XTRACEFD=$trace_fd
+  PS4='+ ${SECONDS}s '
+  set -x
+fi
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 work="${LUMETRA_TEST_WORK:?set by scripts/test_windows.sh}"
 
@@ -16,8 +24,25 @@ LUMETRA_WIN="$(winpath "$LUMETRA_EXE")"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Runs a Windows program under Wine for at most $1 seconds. Its output is
+# passed on through files, never a pipe: the Wine process that happens to start
+# the wineserver hands its standard handles to the wineserver and the system
+# processes (services.exe, rpcss.exe, ...), which outlive it, so a pipe given to
+# it (a command substitution, "| tr") would see no end while they run.
+wine_for() {
+  local seconds="$1" out status
+  shift
+  out="$(mktemp "$work/wine.XXXXXX")" || return 125
+  timeout "$seconds" wine "$@" >"$out" 2>"$out.err"
+  status=$?
+  cat "$out"
+  cat "$out.err" >&2
+  rm -f "$out" "$out.err"
+  return $status
+}
+
 # Runs a Windows program under Wine, bounded in time.
-w() { timeout 120 wine "$@"; }
+w() { wine_for 120 "$@"; }
 
 # Wine's reg.exe with its output on stdout. It has failed now and then on CI
 # (an empty answer for a key just written, a failed add) where nothing was
@@ -37,7 +62,7 @@ wreg() {
 }
 
 # Runs a script with cscript; its output goes to stdout. Arguments after the script are passed on.
-cscript() { local script="$1"; shift; timeout 120 wine cscript //nologo "$(winpath "$script")" "$@"; }
+cscript() { local script="$1"; shift; wine_for 120 cscript //nologo "$(winpath "$script")" "$@"; }
 
 # Lumetra processes running now.
 server_pids() { pgrep -f 'Lumetra\.exe( |$)' || true; }

@@ -16,7 +16,7 @@ handle_file="$dir/handle.txt"
 done_file="$dir/done.txt"
 
 # The holder keeps the server running and a document alive through the load (for up to 15 minutes).
-long_cscript() { local script="$1"; shift; timeout 960 wine cscript //nologo "$(winpath "$script")" "$@"; }
+long_cscript() { local script="$1"; shift; wine_for 960 cscript //nologo "$(winpath "$script")" "$@"; }
 run_client long_cscript "$here/holder.vbs" "$(winpath "$handle_file")" "$(winpath "$done_file")" 900 \
   >"$dir/holder.out" &
 holder=$!

@@ -31,7 +31,17 @@ wait_for() {
 }
 
 # Runs a Windows program under Wine, bounded in time; its output without carriage returns.
-w() { timeout 60 wine "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# The output goes through a file, not a pipe: a Wine process that starts the wineserver
+# hands its standard handles to the system processes, which outlive it.
+w() {
+  local out status
+  out="$(mktemp)" || return 125
+  timeout 60 wine "$@" >"$out" 2>/dev/null
+  status=$?
+  tr -d '\r' <"$out"
+  rm -f "$out"
+  return $status
+}
 
 probe() { w "$TOLVANE_PROBE_EXE" "$@"; }
 

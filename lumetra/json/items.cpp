@@ -270,16 +270,12 @@ void MoveNodes(Node* from, Node* to, size_t count, Block* to_block) noexcept {
   if (count == 0 || from == to) return;
   std::memmove(static_cast<void*>(to), from, count * sizeof(Node));
   if (detail::live_handles == 0) return;
-  // In the direction of the move, so that a node's new address is free in the
-  // handle table before it is claimed.
-  if (to > from) {
-    for (size_t i = count; i-- > 0;) {
-      if (to[i].has_handle()) detail::FollowHandle(from + i, to + i, to_block);
-    }
-  } else {
-    for (size_t i = 0; i < count; ++i) {
-      if (to[i].has_handle()) detail::FollowHandle(from + i, to + i, to_block);
-    }
+  // Any order will do: while a shift is under way, a node's new address can
+  // still be a neighbour's old one, and the handle index then holds two
+  // entries for one address; the one not yet followed is the older and is
+  // found first (see Store::Follow).
+  for (size_t i = 0; i < count; ++i) {
+    if (to[i].has_handle()) detail::FollowHandle(from + i, to + i, to_block);
   }
 }
 

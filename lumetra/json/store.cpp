@@ -153,6 +153,10 @@ void Store::EraseEntry(uint32_t* entry) {
   index_[hole] = kNoEntry;
 }
 
+// Two entries may name `from` for a moment (a shift moved a neighbour there
+// and this node is still to follow): the older is this node's, and it is the
+// one found, because an insert goes behind every entry on its probe path and
+// deleting by moving back keeps entries of one home in their order.
 bool Store::Follow(const Node* from, Node* to, Block* to_block) {
   uint32_t* entry = FindEntry(from);
   if (entry == nullptr) return false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "lumetra/json/key_path.h"
@@ -21,6 +22,8 @@ struct Other {
   int64_t handle = store.AdoptRoot(Tree(NewArray()));
   TJSONAncestor root() const { return store.Resolve(handle); }
 };
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 Tree Parse(const char16_t* text) {
   Tree tree = ParseJSON(text);
@@ -140,6 +143,49 @@ TEST(JsonStoreTest, FreeingElementsOneByOneKeepsTheOthersInOrder) {
     array.Add(NewNull());
     EXPECT_EQ(FormatJSON(array), u"[null]");
   }
+}
+
+// Every member and every value holds a handle, so each shift of a freed
+// member's neighbours moves many handled nodes onto addresses whose entries
+// are still in the index; every handle must keep naming its own item.
+TEST(JsonStoreTest, HandlesFollowEveryShiftOfAnObjectsMembers) {
+  constexpr int kMembers = 300;
+  std::u16string text = u"{";
+  for (int i = 0; i < kMembers; ++i) {
+    if (i != 0) text += u',';
+    text += u"\"k" + Ascii(std::to_string(i)) + u"\":" + Ascii(std::to_string(i));
+  }
+  text += u'}';
+  Store store;
+  const int64_t root = store.AdoptRoot(Parse(text.c_str()));
+  const auto object = As<TJSONObject>(store.Resolve(root));
+  std::vector<int64_t> members;
+  std::vector<int64_t> values;
+  for (size_t i = 0; i < object.Count(); ++i) {
+    members.push_back(store.HandleOf(object.Member(i)));
+    values.push_back(store.HandleOf(object.Member(i).Value()));
+  }
+  std::vector<int> left(kMembers);
+  for (int i = 0; i < kMembers; ++i) left[static_cast<size_t>(i)] = i;
+  uint32_t random = 12345;
+  while (!left.empty()) {
+    random = random * 1103515245u + 12345u;
+    const size_t at = (random >> 8) % left.size();
+    const auto freed = static_cast<size_t>(left[at]);
+    store.Free(store.Resolve(members[freed]));
+    ASSERT_FALSE(store.Resolve(members[freed]));
+    ASSERT_FALSE(store.Resolve(values[freed]));
+    left.erase(left.begin() + static_cast<std::ptrdiff_t>(at));
+    ASSERT_EQ(object.Count(), left.size());
+    for (size_t i = 0; i < left.size(); ++i) {
+      const auto original = static_cast<size_t>(left[i]);
+      const auto member = As<TJSONPair>(store.Resolve(members[original]));
+      ASSERT_EQ(member, object.Member(i)) << "member k" << original;
+      ASSERT_EQ(member.KeyAsWide(), u"k" + Ascii(std::to_string(original)));
+      ASSERT_EQ(store.Resolve(values[original]), member.Value()) << "value of k" << original;
+    }
+  }
+  EXPECT_EQ(store.LiveHandleCount(), 1u);
 }
 
 TEST(JsonStoreTest, ItemsOutsideTheStoreAreLeftAlone) {

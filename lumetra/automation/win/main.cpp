@@ -31,12 +31,20 @@ class ComApartment {
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
+    if (SUCCEEDED(result_) && !left_to_process_exit_) CoUninitialize();
   }
   HRESULT result() const { return result_; }
 
+  // The apartment of a serving process is not uninitialised: the process ends
+  // right after its loop, and CoUninitialize can wait for ever on the client's
+  // last call (the release that ended the loop), whose reply the RPC runtime's
+  // own thread may still be sending. Seen under Wine about once in fifty
+  // activations; the end of the process frees the apartment all the same.
+  void LeaveToProcessExit() { left_to_process_exit_ = true; }
+
  private:
   HRESULT result_;
+  bool left_to_process_exit_ = false;
 };
 
 std::wstring HResultText(const wchar_t* what, HRESULT hr) {
@@ -116,6 +124,7 @@ int Run(HINSTANCE instance) {
     case StartMode::Automation:
       break;
   }
+  apartment.LeaveToProcessExit();
   return Serve(instance, lifetime, types, factory);
 }
 

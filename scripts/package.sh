@@ -50,7 +50,12 @@ done
 
 rm -f "$msi" "$zip"
 # wixl finds sources relative to its working folder only.
-(cd "$staging" && wixl -a x64 -D Version="$version" -D Stage=Lumetra -o "$msi" "$root/packaging/lumetra.wxs")
+# NextBuild (the version with its third field one up) bounds the upgrade from
+# above: wixl writes no inclusive maximum for an UpgradeVersion.
+IFS=. read -r major minor patch <<<"$version"
+next_build="$major.$minor.$((patch + 1))"
+(cd "$staging" && wixl -a x64 -D Version="$version" -D NextBuild="$next_build" -D Stage=Lumetra -o "$msi" \
+  "$root/packaging/lumetra.wxs")
 (cd "$staging" && zip -q -X -r "$zip" Lumetra)
 echo "$msi"
 echo "$zip"

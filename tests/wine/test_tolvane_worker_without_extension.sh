@@ -18,6 +18,8 @@ rm -f "$log"
 w net start TolvaneServ3 >/dev/null || fail "net start exited $?"
 wait_for 'state_is 4' 30 || fail "the service does not report running"
 wait_for '[[ -n "$(workers)" ]]' 30 || fail "worker.exe was not started for KorAsyncProcess=worker"
+# The process shows before its first line is written.
+wait_for 'grep -q "^started" "$log" 2>/dev/null' 30 || fail "worker.exe wrote no start line"
 line="$(grep '^started' "$log" | head -1 | tr -d '\r')"
 [[ "$line" =~ \"C:\\Tolvane\ Plain\\worker\.exe\"\ ?$ ]] || fail "not started as worker.exe: $line"
 echo "OK: net start started worker.exe: $line"

@@ -6,19 +6,10 @@ set -uo pipefail
 : "${WINEPREFIX:?set by scripts/test_windows.sh}"
 : "${LUMETRA_EXE:?set by scripts/test_windows.sh}"
 export WINEDEBUG=-all
-# Each command of the test, with the second it began, into the runner's trace
-# file: a test that hangs shows where.
-if [[ -n "${LUMETRA_TEST_TRACE:-}" ]]; then
-  exec {trace_fd}>>"$LUMETRA_TEST_TRACE"
-  BASH_XTRACEFD=$trace_fd
-  PS4='+ ${SECONDS}s '
-  set -x
-fi
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 work="${LUMETRA_TEST_WORK:?set by scripts/test_windows.sh}"
 
-# The Windows form of a Unix path on drive Z:.
-winpath() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
+source "$here/../../scripts/wine_helpers.sh"  # winpath, wait_for
 
 LUMETRA_WIN="$(winpath "$LUMETRA_EXE")"
 
@@ -66,16 +57,6 @@ cscript() { local script="$1"; shift; wine_for 120 cscript //nologo "$(winpath "
 
 # Lumetra processes running now.
 server_pids() { pgrep -f 'Lumetra\.exe( |$)' || true; }
-
-# Waits (at most $2 seconds, default 60) until the shell condition $1 holds.
-wait_for() {
-  local condition="$1" limit="${2:-60}" i
-  for ((i = 0; i < limit * 5; i++)); do
-    eval "$condition" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 
 register() { w "$LUMETRA_EXE" /regserver || fail "/regserver exited $?"; }
 unregister() { w "$LUMETRA_EXE" /unregserver || true; }

@@ -5,40 +5,12 @@
 # "COM Server Warning" box appears and No keeps the server.
 source "$(dirname "$0")/lib.sh"
 
-# Our own X server on a free display.
-for ((n = 90; n < 120; n++)); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=":$n"
-wait_for 'xdotool getmouselocation >/dev/null 2>&1' 30 || fail "Xvfb did not start"
+source "$here/desktop.sh"
+start_xvfb
+trap 'wineserver -k >/dev/null 2>&1; kill $xvfb_pid 2>/dev/null' EXIT
 
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
-# Without a notification area of its own, Wine shows the icons in this window,
-# visible while it holds at least one.
-tray() { visible '^Wine System Tray$'; }
-
-# Right-click the icon and click "Salir", the menu's only entry.
-choose_salir() {
-  local icon popup before
-  icon="$(tray)"
-  before="$(xdotool search --onlyvisible --name '^$' 2>/dev/null | sort)"
-  xdotool mousemove --window "$icon" 8 10 click 3
-  wait_for '[[ -n "$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name "^\$" 2>/dev/null | sort))" ]]' 30 ||
-    fail "no menu opened on the tray icon"
-  popup="$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '^$' 2>/dev/null | sort) | tail -1)"
-  xdotool mousemove --window "$popup" 20 10 click 1
-}
-
-# Waits for the dialog with this caption and answers with the key of a button.
-answer() {
-  local caption="$1" key="$2" dialog
-  wait_for '[[ -n "$(visible "^$caption\$")" ]]' 30 || fail "no dialog '$caption'"
-  dialog="$(visible "^$caption\$")"
-  xdotool mousemove --window "$dialog" 5 5 click 1  # gives the dialog the keyboard
-  xdotool key "$key"
-  wait_for '[[ -z "$(visible "^$caption\$")" ]]' 30 || fail "dialog '$caption' stayed open"
-}
+# "Salir" is the menu's only entry.
+choose_salir() { choose_first_tray_entry; }
 
 start_standalone() {
   wine "$LUMETRA_EXE" >/dev/null 2>&1 &

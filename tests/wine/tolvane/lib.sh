@@ -20,15 +20,7 @@ for program in "$TOLVANE_EXE" "$TOLVANE_WORKER_EXE" "$TOLVANE_PROBE_EXE"; do
   [[ -f "$program" ]] || fail "missing $program"
 done
 
-# Waits (at most $2 seconds, default 60) until the shell condition $1 holds.
-wait_for() {
-  local condition="$1" limit="${2:-60}" i
-  for ((i = 0; i < limit * 5; i++)); do
-    eval "$condition" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wine_helpers.sh"  # winpath, wait_for
 
 # Runs a Windows program under Wine, bounded in time; its output without carriage returns.
 # The output goes through a file, not a pipe: a Wine process that starts the wineserver
@@ -74,18 +66,8 @@ service_exists() { probe qc "$1" >/dev/null; }
 # Processes whose command line holds the Windows path $1.
 processes_of() { pgrep -f -- "$(printf '%s' "$1" | sed 's/[][\.*^$]/\\&/g')" || true; }
 
-# Our own X server on a free display, ended when the test ends.
-xvfb_pid=
-start_xvfb() {
-  local n
-  for ((n = 90; n < 130; n++)); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  wait_for 'xdotool getmouselocation >/dev/null 2>&1' 30 || fail "Xvfb did not start"
-}
-
-visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+# An X server of the test's own, ended when the test ends (start_xvfb, visible_window, answer).
+source "$(dirname "${BASH_SOURCE[0]}")/../desktop.sh"
 
 # Waits for the message box titled $1 and prints what it shows: its title as the window manager
 # sees it, then the probe's "TEXT: ..." and "BUTTON: ..." lines.
@@ -98,14 +80,7 @@ read_dialog() {
 }
 
 # Answers the message box titled $1 with the Enter key, as a user would.
-dismiss_dialog() {
-  local title="$1" window
-  window="$(visible_window "$title")"
-  [[ -n "$window" ]] || fail "no dialog '$title' to dismiss"
-  xdotool mousemove --window "$window" 5 5 click 1  # gives the dialog the keyboard
-  xdotool key Return
-  wait_for '[[ -z "$(visible_window "$title")" ]]' 30 || fail "dialog '$title' stayed open"
-}
+dismiss_dialog() { answer "$1" Return; }
 
 # Compares a text with the expected one, showing both on a mismatch.
 expect_text() {

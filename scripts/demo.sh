@@ -69,18 +69,7 @@ quietly() {
 # server started by a client inherits the client's standard handles) into $out/wine.log.
 wine_run() { timeout 120 wine "$@" >>"$out/wine.log" 2>&1; }
 
-# The Windows form of a Unix path on drive Z:.
-winpath() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
-
-# Waits (at most $2 seconds) until the shell condition $1 holds.
-wait_for() {
-  local condition="$1" limit="$2" i
-  for ((i = 0; i < limit * 5; i++)); do
-    eval "$condition" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+source "$root/scripts/wine_helpers.sh"  # winpath, wait_for
 
 # --- Clean-up, whatever the outcome -----------------------------------------------------------
 smtp_pid=
@@ -115,13 +104,13 @@ rm -rf "$out"
 mkdir -p "$out"
 
 # --- Build -------------------------------------------------------------------------------------
-step "build the Windows programs (Lumetra.exe, Tolvane.exe, demo_worker.exe) with mingw-w64, and the MSI"
+step "build the Windows programs (Lumetra.exe, Tolvane.exe, a stand-in worker) with mingw-w64, and the MSI"
 quietly setup scripts/setup.sh native windows
 # The one Windows build of the project (libxml2 for Windows from Debian's source package,
 # cached outside the clone), then the packages made from it.
-quietly build scripts/build_windows.sh Lumetra Tolvane demo_worker
+quietly build scripts/build_windows.sh Lumetra Tolvane tolvane_wine_worker
 quietly package scripts/package.sh
-msi="$(scripts/package.sh --print-paths | head -n 1)"
+msi="$(scripts/package.sh --print-paths | sed -n 1p)"  # sed reads to the end: no SIGPIPE for package.sh
 steps="$(grep -c '^\[' "$out/build.log" || true)"
 if [[ "$steps" == 0 ]]; then say "up to date in build/windows"; else say "$steps build steps run; programs in build/windows"; fi
 say "package: ${msi#"$root/"} ($(stat -c %s "$msi") bytes)"
@@ -229,14 +218,14 @@ done
 # --- Tolvane -------------------------------------------------------------------------------------
 instance_win='C:\Tolvane Demo'
 instance="$WINEPREFIX/drive_c/Tolvane Demo"
-worker_win="$instance_win\\demo_worker.exe"
-log="$instance/demo_worker.log"
+worker_win="$instance_win\\worker.exe"
+log="$instance/worker.exe.log"
 
 service_state() { timeout 60 wine sc query "$service" 2>/dev/null | tr -d '\r' | awk '/STATE/ { print $3 }'; }
 # The Unix process ids of the running demo workers.
-workers() { pgrep -f -- 'C:\\Tolvane Demo\\demo_worker\.exe' || true; }
+workers() { pgrep -f -- 'C:\\Tolvane Demo\\worker\.exe' || true; }
 # The Windows process id that wrote the log's last line.
-logged_pid() { tail -1 "$log" 2>/dev/null | tr -d '\r' | awk '{ print $3 }'; }
+logged_pid() { tail -1 "$log" 2>/dev/null | tr -d '\r' | awk '{ print $2 }'; }
 log_lines() { if [[ -f "$log" ]]; then wc -l <"$log"; else echo 0; fi; }
 show_worker() {
   say "worker running: Unix process $(ps -o pid=,args= -p "$(workers | head -1)" | sed 's/^ *//'), Windows PID $(logged_pid)"
@@ -264,9 +253,10 @@ step "install the Tolvane instance \"Demo\" in $instance_win (Tolvane.exe /INSTA
 rm -rf "$instance"
 mkdir -p "$instance"
 cp "$WINEPREFIX/drive_c/Program Files/Lumetra/Tolvane/Tolvane.exe" "$instance/Tolvane.exe"
-cp "$build/demo/demo_worker.exe" "$instance/demo_worker.exe"
+# The stand-in worker of the Tolvane tests: "alive <pid>" into worker.exe.log every 200 ms.
+cp "$build/tests/wine/tolvane/tolvane_wine_worker.exe" "$instance/worker.exe"
 # The worker counts as alive while its log is at most a minute old.
-printf '[Tolvane]\r\nInstancia=Demo\r\nKorAsyncProcess=demo_worker.exe\r\nLogFileName=demo_worker.log\r\nMaxTimeForProcess=1\r\n' \
+printf '[Tolvane]\r\nInstancia=Demo\r\nKorAsyncProcess=worker.exe\r\nLogFileName=worker.exe.log\r\nMaxTimeForProcess=1\r\n' \
   >"$instance/Tolvane.ini"
 sed 's/\r$//; s/^/       /' "$instance/Tolvane.ini"
 service_installed=yes
@@ -305,7 +295,7 @@ show_log_growing
 step "stop the service: Tolvane terminates the worker"
 stop_service
 wait_for '[[ -z "$(workers)" ]]' 15 || fail "stopping the service did not end the worker"
-say "service stopped; no demo_worker.exe runs"
+say "service stopped; no worker.exe runs"
 
 step "remove the service (Tolvane.exe /UNINSTALL /SILENT)"
 wine_run "$instance_win\\Tolvane.exe" /UNINSTALL /SILENT || fail "Tolvane.exe /UNINSTALL /SILENT failed"

@@ -7,6 +7,7 @@
 
 #include "lumetra/automation/values/errors.h"
 #include "lumetra/automation/values/number_format.h"
+#include "lumetra/json/lanes.h"
 
 namespace lumetra::json {
 
@@ -198,6 +199,37 @@ bool SameLatin1(const unsigned char* units, WideStringView text) {
   return true;
 }
 
+// The first code units of `text`, four at a time (the rest, fewer than four,
+// are left to the caller): or'ed into `high`, and `escaped` made non-zero when
+// one of them is written escaped (the units kEscaped marks, and every unit
+// above U+007F). Returns how many it looked at.
+size_t LookFourAtATime(WideStringView text, unsigned& high, unsigned& escaped) {
+  uint64_t any = 0;    // every word or'ed
+  uint64_t marks = 0;  // a lane's top bit set where a unit below U+0080 is escaped
+  size_t i = 0;
+  for (; text.size() - i >= 4; i += 4) {
+    const uint64_t word = lanes::Load(text.data() + i);
+    any |= word;
+    marks |= lanes::Below(word, 0x20) | lanes::Equal(word, '"') | lanes::Equal(word, '/') | lanes::Equal(word, '\\');
+  }
+  high |= static_cast<unsigned>((any | (any >> 16) | (any >> 32) | (any >> 48)) & 0xFFFF);
+  escaped |= static_cast<unsigned>(marks != 0 || (any & lanes::Broadcast(0xFF80)) != 0);
+  return i;
+}
+
+// Copies the code units of `text`, all at most U+00FF, one byte each.
+void NarrowCopy(WideStringView text, unsigned char* out) {
+  size_t i = 0;
+  for (; text.size() - i >= 4; i += 4) {
+    uint64_t word = lanes::Load(text.data() + i);  // bytes a0b0c0d0 (the high byte of each lane is 0)
+    word = (word | (word >> 8)) & 0x0000FFFF0000FFFFu;
+    word = (word | (word >> 16)) & 0xFFFFFFFFu;
+    const auto four = static_cast<uint32_t>(word);
+    std::memcpy(out + i, &four, sizeof four);
+  }
+  for (; i < text.size(); ++i) out[i] = static_cast<unsigned char>(text[i]);
+}
+
 }  // namespace
 
 bool TextEquals(const Node& node, WideStringView text) {
@@ -248,14 +280,15 @@ void MakeTextNode(Kind kind, WideStringView text, Node& node) {
              Pack(text, node = Node::Make(kind, TextForm::kInlinePacked))) {
     return;  // numbers are written as they are
   } else {
-    for (char16_t c : text) look(c);
+    const size_t looked = LookFourAtATime(text, high, escaped);
+    for (char16_t c : text.substr(looked)) look(c);
   }
   if (size > Node::kInlineBytes || (high > 0xFF && size > Node::kInlineWideUnits)) {
     node = Node::Make(kind, high <= 0xFF ? TextForm::kLatin1 : TextForm::kWide);
     std::memcpy(node.bytes + 4, &size, sizeof(uint32_t));
     if (high <= 0xFF) {
       auto* units = static_cast<unsigned char*>(ItemMemory().Allocate(size));
-      std::copy(text.begin(), text.end(), units);
+      NarrowCopy(text, units);
       node.SetPointer(units);
     } else {
       auto* units = static_cast<char16_t*>(ItemMemory().Allocate(size * sizeof(char16_t)));

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "lumetra/json/lanes.h"
+
 namespace lumetra::json {
 namespace {
 
@@ -160,12 +162,25 @@ class Reader {
     ++p_;
     return Next::kValue;
   }
+  // Moves to the first '"' or '\\' from here on, or to the end; four code units at a time.
+  void SkipToQuoteOrBackslash() {
+    for (; end_ - p_ >= 4; p_ += 4) {
+      const uint64_t word = lanes::Load(p_);
+      const uint64_t marks = lanes::Equal(word, '"') | lanes::Equal(word, '\\');
+      if (marks != 0) {
+        p_ += lanes::FirstMarked(marks);
+        return;
+      }
+    }
+    while (p_ != end_ && *p_ != '"' && *p_ != '\\') ++p_;
+  }
+
   // From after the opening quote to after the closing one. `text` is the
   // string's text: a view of the input when it holds no escape, else of a
   // scratch buffer valid until the next string is read (it is staged at once).
   bool ReadString(WideStringView& text) {
     const char16_t* run = p_;
-    while (p_ != end_ && *p_ != '"' && *p_ != '\\') ++p_;
+    SkipToQuoteOrBackslash();
     if (p_ == end_) return false;
     if (*p_ == '"') {
       text = WideStringView(run, static_cast<size_t>(p_ - run));
@@ -217,7 +232,7 @@ class Reader {
           return false;
       }
       run = p_;
-      while (p_ != end_ && *p_ != '"' && *p_ != '\\') ++p_;
+      SkipToQuoteOrBackslash();
       if (p_ == end_) return false;
       out.append(run, p_);
     }

@@ -198,6 +198,37 @@ TEST(JsonReaderTest, BuildsTheItemKinds) {
   EXPECT_EQ(tree.Value().block()->kind, BlockKind::kRoot) << "the root is alone in its block";
 }
 
+// A string's end and its first escape are found four code units at a time:
+// wherever they fall (any lane, the tail, the end of the input), the text is
+// read whole and nothing after it.
+TEST(JsonReaderTest, StringsEndAndEscapeInEveryLane) {
+  for (size_t before = 0; before < 9; ++before) {
+    for (size_t after = 0; after < 9; ++after) {
+      const WideString plain(before, u'a');
+      const WideString rest(after, u'b');
+      SCOPED_TRACE(std::to_string(before) + " before, " + std::to_string(after) + " after");
+      const struct {
+        WideString json;
+        WideString text;
+      } cases[] = {
+          {u"\"" + plain + u"\"", plain},
+          {u"[\"" + plain + u"\",\"" + rest + u"\"]", plain},
+          {u"\"" + plain + u"\\n" + rest + u"\"", plain + u"\n" + rest},
+          {u"[\"" + plain + u"\\\"" + rest + u"\\u00e9\"]", plain + u"\"" + rest + u"\u00E9"},
+      };
+      for (const auto& c : cases) {
+        Tree tree = ParseJSON(c.json);
+        ASSERT_TRUE(tree) << ToUtf8(c.json);
+        const TJSONValue value =
+            tree.Value().kind() == Kind::kArray ? As<TJSONArray>(tree.Value()).Element(0) : tree.Value();
+        EXPECT_EQ(TextAsWide(*value.node()), c.text) << ToUtf8(c.json);
+      }
+      EXPECT_FALSE(ParseJSON(u"\"" + plain + rest)) << "never closed";
+      EXPECT_FALSE(ParseJSON(u"\"" + plain + u"\\")) << "ends in a backslash";
+    }
+  }
+}
+
 // The reader packs a number while scanning it; the node must be the one
 // MakeTextNode makes of the same text (which the writer, compare and copy
 // read), whatever the length and wherever runs of four digits fall.

@@ -26,26 +26,6 @@ constexpr auto kEscapes = [] {
   return table;
 }();
 
-// Extra code units a code unit takes when written: 0, 1 (short escape) or 5 (\uXXXX).
-constexpr auto kExtraUnits = [] {
-  struct Table {
-    uint8_t value[128] = {};
-  } table;
-  for (int c = 0; c < 128; ++c) table.value[c] = kEscapes.value[c] == 0 ? 0 : kEscapes.value[c] == 'u' ? 5 : 1;
-  return table;
-}();
-
-size_t ExtraUnits(char16_t c) { return c < 0x80 ? kExtraUnits.value[c] : 5; }
-
-// The same for the 256 code units of Latin-1 texts, one byte each.
-constexpr auto kLatin1ExtraUnits = [] {
-  struct Table {
-    uint8_t value[256] = {};
-  } table;
-  for (int c = 0; c < 256; ++c) table.value[c] = c < 0x80 ? kExtraUnits.value[c] : 5;
-  return table;
-}();
-
 // The two characters of each byte of a packed number (low four bits first).
 constexpr auto kPackedPairs = [] {
   constexpr char kSymbols[] = "0123456789+-.eE?";
@@ -90,40 +70,26 @@ size_t TextSize(const Node& node) {
   return node.form() == TextForm::kLatin1 || node.form() == TextForm::kWide ? node.OutOfLineSize() : node.bytes[1];
 }
 
-// The two passes over a tree share one walk: first a Measure sink counts the
-// code units, then a Fill sink writes them into text sized exactly once.
-class Measure {
- public:
-  void Char(char16_t) { ++size_; }
-  void Ascii(std::string_view text) { size_ += text.size(); }
-  void Raw(const Node& node) { size_ += TextSize(node); }
-  void String(const Node& node) {
-    size_ += 2;
-    if (node.plain()) {
-      size_ += TextSize(node);
-      return;
-    }
-    WithUnits(node, [this](const auto* units, size_t size) {
-      size_ += size;
-      for (size_t i = 0; i < size; ++i) size_ += Extra(units[i]);
-    });
-  }
-  size_t size() const { return size_; }
-
- private:
-  static size_t Extra(unsigned char c) { return kLatin1ExtraUnits.value[c]; }
-  static size_t Extra(char16_t c) { return ExtraUnits(c); }
-  size_t size_ = 0;
-};
-
+// Writes the text of a tree at the end of a string that it grows as it goes
+// (doubling): one walk over the tree. Every write first makes room for the
+// most it can take, so the pointer never passes the end of the string.
 class Fill {
  public:
-  explicit Fill(char16_t* out) : p_(out) {}
-  void Char(char16_t c) { *p_++ = c; }
+  explicit Fill(WideString& out) : out_(out), start_(out.size()), p_(nullptr), limit_(nullptr) { Grow(kFirstRoom); }
+  Fill(const Fill&) = delete;
+  Fill& operator=(const Fill&) = delete;
+  // Cuts the string to what was written.
+  void Finish() { out_.resize(static_cast<size_t>(p_ - out_.data())); }
+  void Char(char16_t c) {
+    Room(1);
+    *p_++ = c;
+  }
   void Ascii(std::string_view text) {
+    Room(text.size());
     for (char c : text) *p_++ = static_cast<char16_t>(c);
   }
   void Raw(const Node& node) {
+    Room(TextSize(node) + kSlack);
     if (node.form() == TextForm::kInlinePacked) {
       // Two characters a byte, through a table; an odd length ends in half a byte.
       const size_t size = node.bytes[1];
@@ -136,20 +102,49 @@ class Fill {
       if (size % 2 != 0) *p_++ = kPackedPairs.pair[node.bytes[2 + size / 2]][0];
       return;
     }
+    if (node.form() == TextForm::kInlineLatin1) {
+      InlineLatin1(node);
+      return;
+    }
     WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
   }
   void String(const Node& node) {
+    const size_t size = TextSize(node);
+    Room(2 + (node.plain() ? size + kSlack : 6 * size));
     *p_++ = u'"';
-    if (node.plain()) {
+    if (node.plain() && node.form() == TextForm::kInlineLatin1) {
+      InlineLatin1(node);
+    } else if (node.plain()) {
       WithUnits(node, [this](const auto* units, size_t size) { p_ = std::copy(units, units + size, p_); });
     } else {
       WithUnits(node, [this](const auto* units, size_t size) { Units(units, size); });
     }
     *p_++ = u'"';
   }
-  char16_t* end() const { return p_; }
 
  private:
+  // Code units Fill may write past the end of a text (and then overwrite or drop).
+  static constexpr size_t kSlack = Node::kInlineBytes;
+  static constexpr size_t kFirstRoom = 256;
+
+  void Room(size_t units) {
+    if (static_cast<size_t>(limit_ - p_) < units) Grow(units);
+  }
+  [[gnu::noinline]] void Grow(size_t units) {
+    const size_t at = p_ == nullptr ? start_ : static_cast<size_t>(p_ - out_.data());
+    // About twice what this text has taken so far: O(log n) grows.
+    out_.resize(at + std::max(units, at - start_ + kFirstRoom));
+    p_ = out_.data() + at;
+    limit_ = out_.data() + out_.size();
+  }
+
+  // All the inline bytes are widened, a fixed count done at once, and only
+  // the text's own are kept: the rest lands in what comes next, or in the slack.
+  void InlineLatin1(const Node& node) {
+    for (size_t i = 0; i < Node::kInlineBytes; ++i) p_[i] = node.bytes[2 + i];
+    p_ += node.bytes[1];
+  }
+
   template <class Unit>
   void Units(const Unit* units, size_t size) {
     for (size_t i = 0; i < size; ++i) {
@@ -178,17 +173,19 @@ class Fill {
     p_ += 5;
   }
 
-  char16_t* p_;
+  WideString& out_;
+  const size_t start_;  // where this text begins in out_
+  char16_t* p_;         // in out_, at most limit_
+  char16_t* limit_;
 };
 
 // Walks `top` in text order with an explicit stack of open containers,
-// handing every piece of text to the sink. The children of the innermost open
+// handing every piece of text to the Fill. The children of the innermost open
 // container are written in one loop; only a child that is a container with
 // children interrupts it (pushed, then continued after it).
-template <class Sink>
 class Walker {
  public:
-  explicit Walker(Sink& sink) : sink_(sink) {}
+  explicit Walker(Fill& sink) : sink_(sink) {}
 
   void Walk(const Node& top) {
     const Node* value = &top;
@@ -239,7 +236,8 @@ class Walker {
   };
 
   // Writes a leaf or an empty container whole (true); false for a container with children.
-  bool Leaf(const Node& node) {
+  // Inlined into the walk's loop, so that the Fill's state can stay in registers there.
+  [[gnu::always_inline]] bool Leaf(const Node& node) {
     switch (node.kind()) {
       case Kind::kString:
         sink_.String(node);
@@ -268,16 +266,17 @@ class Walker {
   }
 
   // Writes the opening of a container with children and pushes it.
-  void Open(const Node& node) {
+  [[gnu::always_inline]] void Open(const Node& node) {
     const bool object = node.kind() == Kind::kObject;
     sink_.Char(object ? u'{' : u'[');
     const Block* block = node.block();
     const Node* first = block->nodes() + block->begin;
-    if (depth_ == frames_.size()) frames_.resize(depth_ * 2 + 16);
+    if (depth_ == frames_.size()) Grow();
     frames_[depth_++] = {first, first, block->nodes() + block->end, object};
   }
+  [[gnu::noinline]] void Grow() { frames_.resize(depth_ * 2 + 16); }
 
-  Sink& sink_;
+  Fill& sink_;
   std::vector<Frame> frames_;  // frames_[0, depth_): the open containers, innermost last
   size_t depth_ = 0;
 };
@@ -285,13 +284,15 @@ class Walker {
 }  // namespace
 
 void AppendJSON(TJSONAncestor item, WideString& out) {
-  Measure measure;
-  Walker<Measure>(measure).Walk(*item.node());
   const size_t start = out.size();
-  out.resize(start + measure.size());
-  Fill fill(out.data() + start);
-  Walker<Fill>(fill).Walk(*item.node());
-  assert(fill.end() == out.data() + out.size());
+  try {
+    Fill fill(out);
+    Walker(fill).Walk(*item.node());
+    fill.Finish();
+  } catch (...) {
+    out.resize(start);  // what was there before, no half-written text
+    throw;
+  }
 }
 
 WideString FormatJSON(TJSONAncestor item) {

@@ -61,6 +61,58 @@ TEST(JsonWriterTest, WritesEveryKind) {
   EXPECT_EQ(Written(list.Element(3)), "1E-5");
 }
 
+// Long texts are looked at four code units at a time when made; a unit that
+// decides the text's form or its escapes counts wherever it falls: in any of
+// the four lanes or in the tail after the last group of four.
+TEST(JsonWriterTest, EscapesFoundInEveryLaneOfALongText) {
+  const struct {
+    char16_t unit;
+    const char* written;
+  } units[] = {
+      {u'"', "\\\""},         {u'\\', "\\\\"},        {u'/', "\\/"},          {u'\n', "\\n"},
+      {u'\0', "\\u0000"},     {u'\u001F', "\\u001F"}, {u'\u007F', "\u007F"},  {u'\u0080', "\\u0080"},
+      {u'\u00FF', "\\u00FF"}, {u'\u0100', "\\u0100"}, {u'\uFFFF', "\\uFFFF"},
+  };
+  constexpr size_t kSize = 21;  // five groups of four and a tail of one
+  for (const auto& u : units) {
+    for (size_t at = 0; at < kSize; ++at) {
+      WideString text(kSize, u'a');
+      text[at] = u.unit;
+      SCOPED_TRACE(std::string(u.written) + " at " + std::to_string(at));
+      NewItem made = NewString(text);
+      const Node& node = *made.View().node();
+      EXPECT_EQ(node.form(), u.unit <= 0xFF ? TextForm::kLatin1 : TextForm::kWide);
+      EXPECT_EQ(TextAsWide(node), text);
+      EXPECT_EQ(WrittenAlone(std::move(made)),
+                "\"" + std::string(at, 'a') + u.written + std::string(kSize - 1 - at, 'a') + "\"");
+    }
+  }
+}
+
+// The output grows as it is written: texts far longer than its first room,
+// plain and escaped, after text that was there before.
+TEST(JsonWriterTest, AppendsAcrossManyGrowths) {
+  Tree tree(NewArray());
+  const auto array = As<TJSONArray>(tree.Value());
+  std::string expected = "x=[";
+  for (int i = 0; i < 3000; ++i) {
+    const bool plain = i % 2 == 0;
+    array.Add(NewString(plain ? WideString(300 + i % 7, u'p') : WideString(100, u'\u00E9')));
+    if (i != 0) expected += ',';
+    expected += '"';
+    if (plain) {
+      expected += std::string(300 + i % 7, 'p');
+    } else {
+      for (int j = 0; j < 100; ++j) expected += "\\u00E9";
+    }
+    expected += '"';
+  }
+  expected += ']';
+  WideString out = u"x=";
+  AppendJSON(tree.Value(), out);
+  EXPECT_EQ(ToUtf8(out), expected);
+}
+
 TEST(JsonWriterTest, NumbersFromDoublesAsStored) {
   EXPECT_EQ(WrittenAlone(NumberFromDouble(1E15)), "1E15");
   EXPECT_EQ(WrittenAlone(NumberFromDouble(1.23456789012345E14)), "123456789012345");

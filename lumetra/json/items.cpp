@@ -106,16 +106,6 @@ Block* RoomAtEnd(Node& container, uint32_t count, BlockKind kind) {
 
 }  // namespace
 
-Block* Block::Allocate(size_t capacity, BlockKind kind) {
-  if (capacity > UINT32_MAX / 2) throw std::bad_alloc();
-  auto* block = static_cast<Block*>(ItemMemory().Allocate(Bytes(capacity)));
-  block->begin = 0;
-  block->end = 0;
-  block->capacity = static_cast<uint32_t>(capacity);
-  block->kind = kind;
-  return block;
-}
-
 ItemText::ItemText(const Node& node) {
   switch (node.form()) {
     case TextForm::kInlineLatin1:

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "lumetra/automation/values/wide_string.h"
 #include "lumetra/json/item_pool.h"
@@ -108,7 +109,15 @@ struct Block {
   static size_t Bytes(size_t capacity) { return sizeof(Block) + capacity * sizeof(Node); }
 
   // A block with room for `capacity` nodes, none in use. Throws std::bad_alloc.
-  static Block* Allocate(size_t capacity, BlockKind kind);
+  static Block* Allocate(size_t capacity, BlockKind kind) {
+    if (capacity > UINT32_MAX / 2) throw std::bad_alloc();
+    auto* block = static_cast<Block*>(ItemMemory().Allocate(Bytes(capacity)));
+    block->begin = 0;
+    block->end = 0;
+    block->capacity = static_cast<uint32_t>(capacity);
+    block->kind = kind;
+    return block;
+  }
   void Release() noexcept { ItemMemory().Release(this, Bytes(capacity)); }
 };
 static_assert(sizeof(Block) == 16);

@@ -144,7 +144,13 @@ class Reader {
     const Open open = open_.back();
     const size_t count = staged_.size() - open.first;
     Block* block = Block::Allocate(count, open.object ? BlockKind::kObject : BlockKind::kArray);
-    std::memcpy(static_cast<void*>(block->nodes()), staged_.data() + open.first, count * sizeof(Node));
+    const Node* from = staged_.data() + open.first;
+    if (count <= 4) {
+      // Most containers are small (canada.json: a million coordinate pairs): no call for them.
+      for (size_t i = 0; i < count; ++i) block->nodes()[i] = from[i];
+    } else {
+      std::memcpy(static_cast<void*>(block->nodes()), from, count * sizeof(Node));
+    }
     block->end = static_cast<uint32_t>(count);
     staged_[open.first - 1].set_block(block);
     staged_.resize(open.first);

@@ -35,4 +35,18 @@ void ShowCurrentException() noexcept {
   if (!box.shown) ShowErrorText(L"Unexpected error");  // not even the message could be built
 }
 
+void WriteStandardError(const std::wstring& message) noexcept {
+  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  // At most 300 code units (900 bytes of UTF-8) and the line end, without allocating.
+  char text[1024];
+  const int units = static_cast<int>(message.size() < 300 ? message.size() : 300);
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, message.c_str(), units, text, 1000, nullptr, nullptr);
+  if (bytes < 0) bytes = 0;
+  text[bytes++] = '\r';
+  text[bytes++] = '\n';
+  DWORD written = 0;
+  WriteFile(handle, text, static_cast<DWORD>(bytes), &written, nullptr);
+}
+
 }  // namespace lumetra::win

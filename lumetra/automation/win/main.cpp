@@ -113,6 +113,7 @@ int Run(HINSTANCE instance) {
   switch (options.mode) {
     case StartMode::RegServer:
       if (auto failure = RegisterServer(options.per_user)) {
+        WriteStandardError(*failure);
         ShowError(*failure);
         return kExitFailure;
       }

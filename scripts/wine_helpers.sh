@@ -14,6 +14,23 @@ wait_for() {
   return 1
 }
 
+# Runs a Windows program under Wine for at most $1 seconds. Its output is
+# passed on through files, never a pipe: the Wine process that happens to start
+# the wineserver hands its standard handles to the wineserver and the system
+# processes (services.exe, rpcss.exe, ...), which outlive it, so a pipe given to
+# it (a command substitution, "| tr") would see no end while they run.
+wine_for() {
+  local seconds="$1" out status
+  shift
+  out="$(mktemp "${work:-${TMPDIR:-/tmp}}/wine.XXXXXX")" || return 125
+  timeout "$seconds" wine "$@" >"$out" 2>"$out.err"
+  status=$?
+  cat "$out"
+  cat "$out.err" >&2
+  rm -f "$out" "$out.err"
+  return $status
+}
+
 # Under scripts/test_windows.sh: each command of the test, with the second it
 # began, into the runner's trace file, so that a test that hangs shows where.
 if [[ -n "${LUMETRA_TEST_TRACE:-}" ]]; then

@@ -9,28 +9,11 @@ export WINEDEBUG=-all
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 work="${LUMETRA_TEST_WORK:?set by scripts/test_windows.sh}"
 
-source "$here/../../scripts/wine_helpers.sh"  # winpath, wait_for
+source "$here/../../scripts/wine_helpers.sh"  # winpath, wait_for, wine_for
 
 LUMETRA_WIN="$(winpath "$LUMETRA_EXE")"
 
 fail() { echo "FAIL: $*"; exit 1; }
-
-# Runs a Windows program under Wine for at most $1 seconds. Its output is
-# passed on through files, never a pipe: the Wine process that happens to start
-# the wineserver hands its standard handles to the wineserver and the system
-# processes (services.exe, rpcss.exe, ...), which outlive it, so a pipe given to
-# it (a command substitution, "| tr") would see no end while they run.
-wine_for() {
-  local seconds="$1" out status
-  shift
-  out="$(mktemp "$work/wine.XXXXXX")" || return 125
-  timeout "$seconds" wine "$@" >"$out" 2>"$out.err"
-  status=$?
-  cat "$out"
-  cat "$out.err" >&2
-  rm -f "$out" "$out.err"
-  return $status
-}
 
 # Runs a Windows program under Wine, bounded in time.
 w() { wine_for 120 "$@"; }

@@ -20,20 +20,11 @@ for program in "$TOLVANE_EXE" "$TOLVANE_WORKER_EXE" "$TOLVANE_PROBE_EXE"; do
   [[ -f "$program" ]] || fail "missing $program"
 done
 
-source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wine_helpers.sh"  # winpath, wait_for
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wine_helpers.sh"  # winpath, wait_for, wine_for
 
 # Runs a Windows program under Wine, bounded in time; its output without carriage returns.
-# The output goes through a file, not a pipe: a Wine process that starts the wineserver
-# hands its standard handles to the system processes, which outlive it.
-w() {
-  local out status
-  out="$(mktemp)" || return 125
-  timeout 60 wine "$@" >"$out" 2>/dev/null
-  status=$?
-  tr -d '\r' <"$out"
-  rm -f "$out"
-  return $status
-}
+# wine_for keeps Wine's own handles off the pipe to tr (see scripts/wine_helpers.sh).
+w() { wine_for 60 "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 probe() { w "$TOLVANE_PROBE_EXE" "$@"; }
 

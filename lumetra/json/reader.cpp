@@ -76,10 +76,9 @@ class Reader {
 
   // Runs of spaces (indentation) go four code units at a time.
   void SkipSpace() {
-    constexpr uint64_t kFourSpaces = 0x0020002000200020u;
+    constexpr uint64_t kFourSpaces = lanes::Broadcast(u' ');
     for (;;) {
-      uint64_t four;
-      while (end_ - p_ >= 4 && (std::memcpy(&four, p_, sizeof four), four == kFourSpaces)) p_ += 4;
+      while (end_ - p_ >= 4 && lanes::Load(p_) == kFourSpaces) p_ += 4;
       if (p_ == end_ || *p_ > u' ' || (*p_ != u' ' && *p_ != u'\n' && *p_ != u'\r' && *p_ != u'\t')) return;
       ++p_;
     }
@@ -340,17 +339,16 @@ class Reader {
   [[gnu::always_inline]] bool PackDigits(NumberPacker& packer) {
     const char16_t* start = p_;
     while (end_ - p_ >= 4) {
-      uint64_t lanes;
-      std::memcpy(&lanes, p_, sizeof lanes);
+      const uint64_t word = lanes::Load(p_);
       // Non-zero in each lane that is not '0'..'9': a digit lane is 0x003X,
       // and adding 6 keeps it below 0x0040 (0x3A..0x3F reach it). A lane
       // above another non-digit may be wrong from the carry or borrow, but
       // the lowest non-digit lane is right, and only the lanes below it are packed.
       const uint64_t other =
-          ((lanes & 0xFFF0FFF0FFF0FFF0u) ^ 0x0030003000300030u) | ((lanes + 0x0006000600060006u) & 0x0040004000400040u);
+          ((word & 0xFFF0FFF0FFF0FFF0u) ^ 0x0030003000300030u) | ((word + 0x0006000600060006u) & 0x0040004000400040u);
       const size_t digits = other == 0 ? 4 : static_cast<size_t>(std::countr_zero(other)) / 16;
       if (digits != 0) {
-        const uint64_t values = lanes - 0x0030003000300030u;
+        const uint64_t values = word - 0x0030003000300030u;
         const uint64_t pairs = values | (values >> 12);  // lanes 0|1 in bits 0-7, lanes 2|3 in bits 32-39
         const uint64_t four = (pairs & 0xFF) | ((pairs >> 24) & 0xFF00);
         packer.Put(four & ((uint64_t{1} << (4 * digits)) - 1), digits);

@@ -75,7 +75,9 @@ size_t TextSize(const Node& node) {
 // most it can take, so the pointer never passes the end of the string.
 class Fill {
  public:
-  explicit Fill(WideString& out) : out_(out), start_(out.size()), p_(nullptr), limit_(nullptr) { Grow(kFirstRoom); }
+  explicit Fill(WideString& out) : out_(out), start_(out.size()), p_(out.data() + start_), limit_(p_) {
+    Grow(kFirstRoom);
+  }
   Fill(const Fill&) = delete;
   Fill& operator=(const Fill&) = delete;
   // Cuts the string to what was written.
@@ -131,7 +133,7 @@ class Fill {
     if (static_cast<size_t>(limit_ - p_) < units) Grow(units);
   }
   [[gnu::noinline]] void Grow(size_t units) {
-    const size_t at = p_ == nullptr ? start_ : static_cast<size_t>(p_ - out_.data());
+    const size_t at = static_cast<size_t>(p_ - out_.data());
     // About twice what this text has taken so far: O(log n) grows.
     out_.resize(at + std::max(units, at - start_ + kFirstRoom));
     p_ = out_.data() + at;

@@ -41,8 +41,7 @@ void WriteStandardError(const std::wstring& message) noexcept {
   // At most 300 code units (900 bytes of UTF-8) and the line end, without allocating.
   char text[1024];
   const int units = static_cast<int>(message.size() < 300 ? message.size() : 300);
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, message.c_str(), units, text, 1000, nullptr, nullptr);
-  if (bytes < 0) bytes = 0;
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, message.c_str(), units, text, 1000, nullptr, nullptr);  // 0 on failure
   text[bytes++] = '\r';
   text[bytes++] = '\n';
   DWORD written = 0;
